@@ -1,0 +1,9 @@
+// Everything a vessel module builds against.
+#pragma once
+
+#include "host_export.h"
+#include "sketchpad.h"
+#include "transforms.h"
+#include "types.h"
+#include "vessel.h"
+#include "zapi.h"

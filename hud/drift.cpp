@@ -1,0 +1,3 @@
+#include "vessel/krv.h"
+
+void krv::UpdateDrift() {}

@@ -1,0 +1,212 @@
+// The host's VESSEL operations: each records the call, then answers from
+// the vessel's record or from the world.
+#include <cmath>
+
+#include "host/vessel.h"
+#include "standin/core/host.h"
+
+using standin::current_host;
+using standin::Host;
+using standin::VesselRecord;
+
+namespace {
+
+VesselRecord& self(OBJHANDLE vessel) { return current_host().vessel(vessel); }
+
+}  // namespace
+
+VESSEL::VESSEL(OBJHANDLE vessel, int flight_model) : vessel_(vessel), flight_model_(flight_model) {}
+
+OBJHANDLE VESSEL::GetHandle() const { return vessel_; }
+
+void VESSEL::SetSize(double size) const {
+    current_host().record(vessel_, "SetSize", size);
+    self(vessel_).size = size;
+}
+
+void VESSEL::SetEmptyMass(double mass) const {
+    current_host().record(vessel_, "SetEmptyMass", mass);
+    self(vessel_).empty_mass = mass;
+}
+
+void VESSEL::SetPitchMomentScale(double scale) const {
+    current_host().record(vessel_, "SetPitchMomentScale", scale);
+    self(vessel_).pitch_moment_scale = scale;
+}
+
+void VESSEL::SetBankMomentScale(double scale) const {
+    current_host().record(vessel_, "SetBankMomentScale", scale);
+    self(vessel_).bank_moment_scale = scale;
+}
+
+void VESSEL::SetTrimScale(double scale) const {
+    current_host().record(vessel_, "SetTrimScale", scale);
+    self(vessel_).trim_scale = scale;
+}
+
+void VESSEL::SetPMI(const VECTOR3& pmi) const {
+    current_host().record(vessel_, "SetPMI", pmi);
+    self(vessel_).pmi = pmi;
+}
+
+void VESSEL::SetCrossSections(const VECTOR3& cs) const {
+    current_host().record(vessel_, "SetCrossSections", cs);
+    self(vessel_).cross_sections = cs;
+}
+
+void VESSEL::SetRotDrag(const VECTOR3& rd) const {
+    current_host().record(vessel_, "SetRotDrag", rd);
+    self(vessel_).rot_drag = rd;
+}
+
+void VESSEL::SetCameraOffset(const VECTOR3& offset) const {
+    current_host().record(vessel_, "SetCameraOffset", offset);
+    self(vessel_).camera_offset = offset;
+}
+
+void VESSEL::SetCW(double z_pos, double z_neg, double x, double y) const {
+    current_host().record(vessel_, "SetCW", z_pos, z_neg, x, y);
+    self(vessel_).cw = {z_pos, z_neg, x, y};
+}
+
+void VESSEL::SetTouchdownPoints(const VECTOR3& p1, const VECTOR3& p2, const VECTOR3& p3) const {
+    current_host().record(vessel_, "SetTouchdownPoints", p1, p2, p3);
+    self(vessel_).touchdown_points = {p1, p2, p3};
+}
+
+int VESSEL::GetFlightModel() const {
+    current_host().record(vessel_, "GetFlightModel");
+    return flight_model_;
+}
+
+std::uint32_t VESSEL::AddMesh(const char* name, const VECTOR3* offset) const {
+    Host& host = current_host();
+    host.record(vessel_, "AddMesh", name, offset);
+    auto& meshes = self(vessel_).meshes;
+    standin::MeshUse use;
+    use.name = name != nullptr ? name : "";
+    if (offset != nullptr) use.offset = *offset;
+    meshes.push_back(use);
+    return static_cast<std::uint32_t>(meshes.size() - 1);
+}
+
+void VESSEL::SetMeshVisibilityMode(std::uint32_t mesh, std::uint16_t mode) const {
+    current_host().record(vessel_, "SetMeshVisibilityMode", mesh, mode);
+    auto& meshes = self(vessel_).meshes;
+    if (mesh < meshes.size()) meshes[mesh].visibility = mode;
+}
+
+PROPELLANT_HANDLE VESSEL::CreatePropellantResource(double max_mass, double mass,
+                                                   double efficiency) const {
+    current_host().record(vessel_, "CreatePropellantResource", max_mass, mass, efficiency);
+    auto& tanks = self(vessel_).tanks;
+    // A negative initial mass means "full".
+    tanks.push_back({max_mass, mass < 0.0 ? max_mass : mass, efficiency});
+    return reinterpret_cast<PROPELLANT_HANDLE>(&tanks.back());
+}
+
+THRUSTER_HANDLE VESSEL::CreateThruster(const VECTOR3& pos, const VECTOR3& dir, double max_thrust,
+                                       PROPELLANT_HANDLE tank, double isp, double isp_ref,
+                                       double p_ref) const {
+    current_host().record(vessel_, "CreateThruster", pos, dir, max_thrust, tank, isp, isp_ref,
+                          p_ref);
+    VesselRecord& v = self(vessel_);
+    v.thrusters.push_back({pos, dir, max_thrust, v.tank(tank), isp, isp_ref, p_ref, 0.0});
+    return reinterpret_cast<THRUSTER_HANDLE>(&v.thrusters.back());
+}
+
+THGROUP_HANDLE VESSEL::CreateThrusterGroup(THRUSTER_HANDLE* thrusters, int count,
+                                           THGROUP_TYPE type) const {
+    Host& host = current_host();
+    VesselRecord& v = self(vessel_);
+    // The list is the caller's and may be reused at once: copy it now, and
+    // record the handles it held at the call.
+    standin::HostCall call{"CreateThrusterGroup",
+                           {standin::make_arg(thrusters), standin::make_arg(count),
+                            standin::make_arg(type)},
+                           vessel_};
+    standin::ThrusterGroup group;
+    group.type = type;
+    for (int i = 0; thrusters != nullptr && i < count; ++i) {
+        call.args.push_back(standin::make_arg(thrusters[i]));
+        if (auto* t = v.thruster(thrusters[i])) group.thrusters.push_back(t);
+    }
+    if (host.log() != nullptr) host.log()->add_call(std::move(call));
+    v.groups.push_back(std::move(group));
+    return reinterpret_cast<THGROUP_HANDLE>(&v.groups.back());
+}
+
+std::uint32_t VESSEL::AddExhaust(THRUSTER_HANDLE thruster, double length, double width,
+                                 const VECTOR3& pos, const VECTOR3& dir, SURFHANDLE texture) const {
+    current_host().record(vessel_, "AddExhaust", thruster, length, width, pos, dir, texture);
+    VesselRecord& v = self(vessel_);
+    v.exhausts.push_back({v.thruster(thruster), length, width, pos, dir, texture});
+    return static_cast<std::uint32_t>(v.exhausts.size() - 1);
+}
+
+std::uint32_t VESSEL::CreateAnimation(double initial_state) const {
+    current_host().record(vessel_, "CreateAnimation", initial_state);
+    auto& animations = self(vessel_).animations;
+    animations.push_back({initial_state, {}});
+    return static_cast<std::uint32_t>(animations.size() - 1);
+}
+
+ANIMATIONCOMPONENT_HANDLE VESSEL::AddAnimationComponent(std::uint32_t anim, double state0,
+                                                        double state1, MGROUP_TRANSFORM* transform,
+                                                        ANIMATIONCOMPONENT_HANDLE parent) const {
+    current_host().record(vessel_, "AddAnimationComponent", anim, state0, state1, transform,
+                          parent);
+    VesselRecord& v = self(vessel_);
+    if (anim >= v.animations.size() || transform == nullptr) return nullptr;
+    standin::AnimationComponent* up = v.component(parent);
+    v.components.push_back({anim, state0, state1, transform, up, {}});
+    standin::AnimationComponent* c = &v.components.back();
+    v.animations[anim].components.push_back(c);
+    if (up != nullptr) up->children.push_back(c);
+    return reinterpret_cast<ANIMATIONCOMPONENT_HANDLE>(c);
+}
+
+bool VESSEL::SetAnimation(std::uint32_t anim, double state) const {
+    current_host().record(vessel_, "SetAnimation", anim, state);
+    auto& animations = self(vessel_).animations;
+    if (anim >= animations.size()) return false;
+    animations[anim].state = state;
+    return true;
+}
+
+double VESSEL::GetPropellantMass(PROPELLANT_HANDLE tank) const {
+    current_host().record(vessel_, "GetPropellantMass", tank);
+    const auto* t = self(vessel_).tank(tank);
+    return t != nullptr ? t->mass : 0.0;
+}
+
+void VESSEL::SetPropellantMass(PROPELLANT_HANDLE tank, double mass) const {
+    current_host().record(vessel_, "SetPropellantMass", tank, mass);
+    auto* t = self(vessel_).tank(tank);
+    // The host keeps a tank's content within its capacity.
+    if (t != nullptr && !std::isnan(mass)) t->mass = std::fmin(std::fmax(mass, 0.0), t->max_mass);
+}
+
+double VESSEL::GetEmptyMass() const {
+    current_host().record(vessel_, "GetEmptyMass");
+    return self(vessel_).empty_mass.value_or(0.0);
+}
+
+void VESSEL::Global2Local(const VECTOR3& global, VECTOR3& local) const {
+    Host& host = current_host();
+    host.record(vessel_, "Global2Local", global);
+    local = host.world().global_to_local(self(vessel_), global);
+}
+
+bool VESSEL::GetElements(OBJHANDLE ref, ELEMENTS& elements, ORBITPARAM* params, double mjd_ref,
+                         int frame) const {
+    Host& host = current_host();
+    host.record(vessel_, "GetElements", ref, &elements, params, mjd_ref, frame);
+    return host.world().elements(self(vessel_), ref, elements, params, mjd_ref, frame);
+}
+
+void VESSEL::ParseScenarioLineEx(char* line, void* status) const {
+    Host& host = current_host();
+    host.record(vessel_, "ParseScenarioLineEx", line, status);
+    host.world().parse_vessel_line(self(vessel_), line, status);
+}

@@ -1,0 +1,93 @@
+#include "standin/core/host.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+
+namespace standin {
+
+namespace {
+
+Host* current = nullptr;
+
+[[noreturn]] void host_fault(const char* what) {
+    std::fprintf(stderr, "stand-in host: %s\n", what);
+    std::abort();
+}
+
+}  // namespace
+
+Host::Host(World& world, std::filesystem::path installation)
+    : world_(world), installation_(std::move(installation)) {
+    if (current != nullptr) host_fault("a second host was started while one is current");
+    current = this;
+}
+
+Host::~Host() {
+    if (current == this) current = nullptr;
+}
+
+Host& current_host() {
+    if (current == nullptr) host_fault("a module called the host API with no host running");
+    return *current;
+}
+
+VesselRecord& Host::add_vessel(std::string name, std::string class_name, int flight_model) {
+    auto record = std::make_unique<VesselRecord>();
+    record->name = std::move(name);
+    record->class_name = std::move(class_name);
+    record->flight_model = flight_model;
+    vessels_.push_back(std::move(record));
+    world_.vessel_added(*vessels_.back());
+    return *vessels_.back();
+}
+
+void Host::remove_vessel(OBJHANDLE vessel) {
+    auto it = std::find_if(vessels_.begin(), vessels_.end(),
+                           [vessel](const auto& r) { return r->handle() == vessel; });
+    if (it == vessels_.end()) return;
+    world_.vessel_removed(**it);
+    vessels_.erase(it);
+}
+
+VesselRecord& Host::vessel(OBJHANDLE vessel) {
+    for (auto& r : vessels_)
+        if (r->handle() == vessel) return *r;
+    host_fault("a module named a vessel the host does not know");
+}
+
+std::vector<VesselRecord*> Host::vessels() {
+    std::vector<VesselRecord*> out;
+    for (auto& r : vessels_) out.push_back(r.get());
+    return out;
+}
+
+SURFHANDLE Host::register_texture(const char* name) {
+    const std::string wanted = name != nullptr ? name : "";
+    Texture t{wanted, {}};
+    // Textures live in the installation's Textures folder, in any of the
+    // image formats the host reads.
+    for (const char* ext : {".png", ".dds", ".bmp"}) {
+        const auto file = installation_ / "Textures" / (wanted + ext);
+        if (!wanted.empty() && std::filesystem::is_regular_file(file)) {
+            t.file = file;
+            break;
+        }
+    }
+    if (t.file.empty() &&
+        std::find(unresolved_.begin(), unresolved_.end(), wanted) == unresolved_.end()) {
+        unresolved_.push_back(wanted);
+        std::fprintf(stderr, "stand-in host: texture \"%s\" not found in %s; plumes drawn without it\n",
+                     wanted.c_str(), (installation_ / "Textures").string().c_str());
+    }
+    textures_.push_back(std::move(t));
+    return reinterpret_cast<SURFHANDLE>(&textures_.back());
+}
+
+const Texture* Host::texture(SURFHANDLE h) const {
+    for (const auto& t : textures_)
+        if (reinterpret_cast<SURFHANDLE>(const_cast<Texture*>(&t)) == h) return &t;
+    return nullptr;
+}
+
+}  // namespace standin

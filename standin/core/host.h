@@ -1,0 +1,73 @@
+// The stand-in host's state behind its API: the vessels it knows, the
+// textures it registered, the world that answers its questions and, when a
+// test asks for it, the log of every host call a module makes.
+//
+// One Host is current at a time; the API functions the module calls reach
+// it through current_host().
+#pragma once
+
+#include <cstdint>
+#include <deque>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "standin/core/call_log.h"
+#include "standin/core/vessel_record.h"
+#include "standin/core/world.h"
+
+namespace standin {
+
+struct Texture {
+    std::string name;
+    std::filesystem::path file;  // empty when the name did not resolve
+};
+
+class Host {
+public:
+    // installation: the folder holding the host's meshes and textures.
+    Host(World& world, std::filesystem::path installation);
+    ~Host();
+    Host(const Host&) = delete;
+    Host& operator=(const Host&) = delete;
+
+    World& world() { return world_; }
+    const std::filesystem::path& installation() const { return installation_; }
+
+    // Starts recording every host call into log (null stops it).
+    void record_into(CallLog* log) { log_ = log; }
+    CallLog* log() const { return log_; }
+    template <typename... Args>
+    void record(OBJHANDLE vessel, const char* name, const Args&... args) {
+        if (log_ != nullptr) log_->add(vessel, name, args...);
+    }
+
+    VesselRecord& add_vessel(std::string name, std::string class_name, int flight_model);
+    void remove_vessel(OBJHANDLE vessel);
+    // The record of a vessel handle; aborts on a handle the host never gave.
+    VesselRecord& vessel(OBJHANDLE vessel);
+    std::vector<VesselRecord*> vessels();
+
+    SURFHANDLE register_texture(const char* name);
+    const Texture* texture(SURFHANDLE h) const;
+    // Names that did not resolve to a file, each reported once.
+    const std::vector<std::string>& unresolved_textures() const { return unresolved_; }
+
+    // Instances the loaded modules announced through InitLib, in order.
+    std::vector<MODULEINSTANCE> announced_modules;
+
+private:
+    World& world_;
+    std::filesystem::path installation_;
+    CallLog* log_ = nullptr;
+    std::deque<std::unique_ptr<VesselRecord>> vessels_;
+    std::deque<Texture> textures_;
+    std::vector<std::string> unresolved_;
+};
+
+// The current host; a module calling the API with none is a host fault and
+// ends the process with a message.
+Host& current_host();
+
+}  // namespace standin
