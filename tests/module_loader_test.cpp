@@ -32,8 +32,8 @@ TEST_F(ModuleLoading, BadModulesGiveAClearErrorNamingTheFile) {
         << missing;
 
     // A file that is not a library at all.
-    const auto junk = load_error(std::filesystem::path(KRV_SOURCE_DIR) / "tests" / "fixtures",
-                                 "not_a_library");
+    const auto junk =
+        load_error(std::filesystem::path(KRV_SOURCE_DIR) / "tests" / "fixtures", "not_a_library");
     EXPECT_NE(junk.find("not_a_library.so: cannot load:"), std::string::npos) << junk;
 
     // A class name is never a path.
