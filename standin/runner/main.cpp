@@ -43,7 +43,7 @@ int main(int argc, char** argv) {
         standin::ModuleLoader loader(modules);
         standin::Session session(host, loader);
         auto& module = loader.for_class("KRV");
-        std::printf("module %s: version %d, built %s\n", module.file().c_str(),
+        std::printf("module %s: version %d, built %s\n", module.file().string().c_str(),
                     module.exports().GetModuleVersion(), module.exports().ModuleDate());
         session.create({"KRV-1", "KRV", 1, std::nullopt});
         for (int i = 0; i < 10; ++i) session.step(1.0);
