@@ -180,6 +180,10 @@ protected:
         ASSERT_NE(host.texture(texture_b), nullptr);
         EXPECT_EQ(host.texture(texture_a)->name, "exhaust_atrcs");
         EXPECT_EQ(host.texture(texture_b)->name, "exhaust");
+        // The configuration file was left unread: its first line is still next.
+        const char* first = vessel.config().next_line();
+        ASSERT_NE(first, nullptr);
+        EXPECT_STREQ(first, "SIZE 99");
     }
 };
 
