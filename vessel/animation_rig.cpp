@@ -10,7 +10,8 @@ constexpr float kQuarterTurn = static_cast<float>(1.5707963267948966);
 constexpr float kFullTurn = static_cast<float>(6.283185307179586);
 constexpr float kHalfTurn = static_cast<float>(3.141592653589793);
 
-// Mesh groups of "krv/krv" that each component turns.
+// Every component turns groups of mesh 0, the "krv/krv" mesh that the
+// set-up adds after the rig is built.
 constexpr std::uint32_t kMesh = 0;
 
 }  // namespace
@@ -40,31 +41,33 @@ void krv::DefineAnimations() {
                                     kFullTurn);
     comp_rot2 = AddAnimationComponent(anim_hga_rot, 0.0, 1.0, &trans_rot2, comp_boom2);
 
-    anim_hga_tilt1 = CreateAnimation(0.0);
+    // From here on a step creates its animation and adds to it at once, so
+    // its transforms come into being before the animation does.
     static const std::uint32_t tilt1_groups[] = {13, 15, 16, 17};
     static MGROUP_ROTATE trans_tilt1(kMesh, tilt1_groups, 4, VECTOR3{0, 1.161, -0.065},
                                      VECTOR3{1, 0, 0}, kQuarterTurn);
+    anim_hga_tilt1 = CreateAnimation(0.0);
     AddAnimationComponent(anim_hga_tilt1, 0.0, 1.0, &trans_tilt1, comp_rot1);
 
-    anim_hga_tilt2 = CreateAnimation(0.0);
     static const std::uint32_t tilt2_groups[] = {8, 9, 10, 11};
     static MGROUP_ROTATE trans_tilt2(kMesh, tilt2_groups, 4, VECTOR3{0, -1.165, -0.065},
                                      VECTOR3{-1, 0, 0}, kQuarterTurn);
+    anim_hga_tilt2 = CreateAnimation(0.0);
     AddAnimationComponent(anim_hga_tilt2, 0.0, 1.0, &trans_tilt2, comp_rot2);
 
-    anim_solp = CreateAnimation(0.0);
     static const std::uint32_t solp1_groups[] = {19};
     static MGROUP_ROTATE trans_solp1(kMesh, solp1_groups, 1, VECTOR3{-1.095, 0, 0.795},
                                      VECTOR3{0, 1, 0}, kQuarterTurn);
-    AddAnimationComponent(anim_solp, 0.0, 1.0, &trans_solp1);
     static const std::uint32_t solp2_groups[] = {20};
     static MGROUP_ROTATE trans_solp2(kMesh, solp2_groups, 1, VECTOR3{1.095, 0, 0.795},
                                      VECTOR3{0, -1, 0}, kQuarterTurn);
+    anim_solp = CreateAnimation(0.0);
+    AddAnimationComponent(anim_solp, 0.0, 1.0, &trans_solp1);
     AddAnimationComponent(anim_solp, 0.0, 1.0, &trans_solp2);
 
-    anim_lid = CreateAnimation(0.0);
     static const std::uint32_t lid_groups[] = {4};
     static MGROUP_ROTATE trans_lid(kMesh, lid_groups, 1, VECTOR3{0, 1.067, 3.049}, VECTOR3{1, 0, 0},
                                    kHalfTurn);
+    anim_lid = CreateAnimation(0.0);
     AddAnimationComponent(anim_lid, 0.0, 1.0, &trans_lid);
 }

@@ -1,8 +1,15 @@
 #include "host/transforms.h"
 
+#include "standin/core/host.h"
+
 MGROUP_TRANSFORM::MGROUP_TRANSFORM(std::uint32_t mesh_index, const std::uint32_t* group_list,
                                    std::uint32_t count)
-    : mesh(mesh_index), groups(group_list), group_count(count) {}
+    : mesh(mesh_index), groups(group_list), group_count(count) {
+    if (standin::Host* host = standin::current_host_if_any()) {
+        const std::size_t calls = host->log() != nullptr ? host->log()->size() : 0;
+        host->transform_births.push_back({this, calls});
+    }
+}
 
 int MGROUP_TRANSFORM::Kind() const {
     return 0;

@@ -89,6 +89,7 @@ std::uint32_t VESSEL::AddMesh(const char* name, const VECTOR3* offset) const {
     auto& meshes = self(vessel_).meshes;
     standin::MeshUse use;
     use.name = name != nullptr ? name : "";
+    use.geometry = host.meshes().find(use.name);
     if (offset != nullptr) use.offset = *offset;
     meshes.push_back(use);
     return static_cast<std::uint32_t>(meshes.size() - 1);

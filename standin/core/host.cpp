@@ -18,7 +18,7 @@ Host* current = nullptr;
 }  // namespace
 
 Host::Host(World& world, std::filesystem::path installation)
-    : world_(world), installation_(std::move(installation)) {
+    : world_(world), installation_(std::move(installation)), meshes_(installation_) {
     if (current != nullptr) host_fault("a second host was started while one is current");
     current = this;
 }
@@ -30,6 +30,10 @@ Host::~Host() {
 Host& current_host() {
     if (current == nullptr) host_fault("a module called the host API with no host running");
     return *current;
+}
+
+Host* current_host_if_any() {
+    return current;
 }
 
 VesselRecord& Host::add_vessel(std::string name, std::string class_name, int flight_model) {

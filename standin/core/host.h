@@ -16,8 +16,17 @@
 #include "standin/core/call_log.h"
 #include "standin/core/vessel_record.h"
 #include "standin/core/world.h"
+#include "standin/mesh/mesh_library.h"
 
 namespace standin {
+
+// A transform record coming into being while this host is current, and how
+// many host calls the log held at that moment (0 with no log): tells when,
+// among its calls, a module built its records.
+struct TransformBirth {
+    const MGROUP_TRANSFORM* transform = nullptr;
+    std::size_t calls_before = 0;
+};
 
 struct Texture {
     std::string name;
@@ -54,12 +63,18 @@ public:
     // Names that did not resolve to a file, each reported once.
     const std::vector<std::string>& unresolved_textures() const { return unresolved_; }
 
+    // The installation's meshes, by the names AddMesh receives.
+    MeshLibrary& meshes() { return meshes_; }
+
     // Instances the loaded modules announced through InitLib, in order.
     std::vector<MODULEINSTANCE> announced_modules;
+    // Transform records constructed while this host was current, in order.
+    std::vector<TransformBirth> transform_births;
 
 private:
     World& world_;
     std::filesystem::path installation_;
+    MeshLibrary meshes_;
     CallLog* log_ = nullptr;
     std::deque<std::unique_ptr<VesselRecord>> vessels_;
     std::deque<Texture> textures_;
@@ -69,5 +84,8 @@ private:
 // The current host; a module calling the API with none is a host fault and
 // ends the process with a message.
 Host& current_host();
+// The current host, or null when none runs (as while a module's own static
+// objects are built at load time outside any host).
+Host* current_host_if_any();
 
 }  // namespace standin

@@ -49,8 +49,11 @@ struct Exhaust {
     SURFHANDLE texture = nullptr;
 };
 
+struct Mesh;
+
 struct MeshUse {
     std::string name;
+    const Mesh* geometry = nullptr;  // the installation's mesh of that name; null if missing
     std::optional<VECTOR3> offset;
     std::uint16_t visibility = 0;
 };

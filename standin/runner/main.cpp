@@ -7,6 +7,7 @@
 #include "standin/core/host.h"
 #include "standin/core/scripted_world.h"
 #include "standin/core/session.h"
+#include "standin/core/vessel_report.h"
 #include "standin/loader/module_library.h"
 
 namespace {
@@ -45,7 +46,8 @@ int main(int argc, char** argv) {
         auto& module = loader.for_class("KRV");
         std::printf("module %s: version %d, built %s\n", module.file().string().c_str(),
                     module.exports().GetModuleVersion(), module.exports().ModuleDate());
-        session.create({"KRV-1", "KRV", 1, std::nullopt});
+        auto& vessel = session.create({"KRV-1", "KRV", 1, std::nullopt});
+        std::fputs(standin::vessel_report(host, *vessel.record).c_str(), stdout);
         for (int i = 0; i < 10; ++i) session.step(1.0);
         std::printf("vessel KRV-1 created and stepped to t = %.1f s\n", world.sim_time());
     } catch (const std::exception& e) {
