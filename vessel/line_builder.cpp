@@ -28,9 +28,18 @@ void LineBuilder::text(const char* piece) {
 }
 
 void LineBuilder::integer(std::int32_t value) {
-    char digits[12];  // "-2147483648"
-    const auto r = std::to_chars(digits, digits + sizeof digits, value);
-    append(digits, static_cast<std::size_t>(r.ptr - digits));
+    // By hand rather than with the integer to_chars, whose digit table is a
+    // process-unique symbol that would keep the module from ever unloading.
+    char digits[11];  // 2147483648
+    std::size_t n = 0;
+    std::uint32_t magnitude =
+        value < 0 ? 0u - static_cast<std::uint32_t>(value) : static_cast<std::uint32_t>(value);
+    do {
+        digits[n++] = static_cast<char>('0' + magnitude % 10);
+        magnitude /= 10;
+    } while (magnitude != 0);
+    if (value < 0) append("-", 1);
+    while (n > 0) append(&digits[--n], 1);
 }
 
 void LineBuilder::fixed(double value, int decimals) {
