@@ -14,12 +14,23 @@ namespace {
 
 using krvtest::as_krv;
 
+void set_locale_path(const char* dir) {
+#if defined(_WIN32)
+    _putenv_s("LOCPATH", dir != nullptr ? dir : "");
+#else
+    if (dir != nullptr)
+        setenv("LOCPATH", dir, 1);
+    else
+        unsetenv("LOCPATH");
+#endif
+}
+
 class CommaLocale : public krvtest::HostFixture {
 protected:
     void SetUp() override {
         // An installed German locale, or else the one the build made.
         if (std::setlocale(LC_ALL, "de_DE.UTF-8") == nullptr) {
-            setenv("LOCPATH", KRV_TEST_LOCALES, 1);
+            set_locale_path(KRV_TEST_LOCALES);
             if (std::setlocale(LC_ALL, "de_DE.UTF-8") == nullptr)
                 GTEST_SKIP() << "no locale with a decimal comma available";
         }
@@ -27,7 +38,7 @@ protected:
     }
     void TearDown() override {
         std::setlocale(LC_ALL, "C");
-        unsetenv("LOCPATH");
+        set_locale_path(nullptr);
     }
 };
 

@@ -105,3 +105,27 @@ TEST_F(DeployKeys, ToggleReversesAnyStateByTheRule) {
 }
 
 }  // namespace
+
+namespace {
+
+class TwoVessels : public krvtest::HostFixture {};
+
+TEST_F(TwoVessels, KeysStepsAndScenarioLinesOfOneLeaveTheOtherAlone) {
+    auto& a = spawn_from({"LID 3 0.5"}, "KRV-A");
+    auto& b = spawn("KRV-B");
+    krv& ka = as_krv(a);
+    const krv& kb = as_krv(b);
+    char kstate[256] = {};
+    EXPECT_EQ(session->key(a, 0x22, true, kstate), 1);
+    EXPECT_EQ(ka.ant_status, MECH_OPENING);
+    EXPECT_EQ(kb.ant_status, MECH_CLOSED);
+    EXPECT_EQ(kb.solp_status, MECH_CLOSED);
+    EXPECT_EQ(kb.lid_status, MECH_CLOSED);
+    ka.clbkPostStep(0.0, 1.0, 58470.0);
+    EXPECT_EQ(ka.ant_pos, 0.1);
+    EXPECT_EQ(kb.ant_pos, 0.0);
+    EXPECT_EQ(kb.lid_pos, 0.0);
+    EXPECT_EQ(kb.last_simdt, 0.0);
+}
+
+}  // namespace
