@@ -1,0 +1,172 @@
+// The per-step and HUD paths allocate nothing: every allocation of the
+// process is counted while a step or a redraw runs.
+//
+// A program of its own, because it replaces the global allocation
+// functions for everything linked into it.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cstdlib>
+#include <new>
+
+#include "tests/support/host_fixture.h"
+#include "tests/support/krv_vessel.h"
+
+namespace {
+
+std::atomic<bool> counting{false};
+std::atomic<long> allocations{0};
+
+void note() {
+    if (counting.load(std::memory_order_relaxed)) allocations.fetch_add(1);
+}
+
+void* allocate(std::size_t n) {
+    note();
+    if (void* p = std::malloc(n != 0 ? n : 1)) return p;
+    throw std::bad_alloc();
+}
+
+// Counts what happens between its construction and count().
+class AllocationWindow {
+public:
+    AllocationWindow() {
+        allocations = 0;
+        counting = true;
+    }
+    ~AllocationWindow() { counting = false; }
+    long count() {
+        counting = false;
+        return allocations.load();
+    }
+};
+
+}  // namespace
+
+void* operator new(std::size_t n) {
+    return allocate(n);
+}
+void* operator new[](std::size_t n) {
+    return allocate(n);
+}
+void* operator new(std::size_t n, const std::nothrow_t&) noexcept {
+    note();
+    return std::malloc(n != 0 ? n : 1);
+}
+void* operator new[](std::size_t n, const std::nothrow_t&) noexcept {
+    note();
+    return std::malloc(n != 0 ? n : 1);
+}
+void operator delete(void* p) noexcept {
+    std::free(p);
+}
+void operator delete[](void* p) noexcept {
+    std::free(p);
+}
+void operator delete(void* p, std::size_t) noexcept {
+    std::free(p);
+}
+void operator delete[](void* p, std::size_t) noexcept {
+    std::free(p);
+}
+
+// The C allocator too, where the C library lets a program stand in for it
+// (not under the address sanitizer, which owns malloc itself).
+#if defined(__GLIBC__) && !defined(__SANITIZE_ADDRESS__)
+extern "C" {
+void* __libc_malloc(std::size_t);
+void* __libc_calloc(std::size_t, std::size_t);
+void* __libc_realloc(void*, std::size_t);
+void* malloc(std::size_t n) {
+    note();
+    return __libc_malloc(n);
+}
+void* calloc(std::size_t n, std::size_t size) {
+    note();
+    return __libc_calloc(n, size);
+}
+void* realloc(void* p, std::size_t n) {
+    note();
+    return __libc_realloc(p, n);
+}
+}
+#define KRV_COUNTS_MALLOC 1
+#endif
+
+namespace {
+
+using krvtest::as_krv;
+
+// Draws nowhere and keeps nothing, so that only the vessel could allocate.
+class CountingSketchpad : public zapi::Sketchpad {
+public:
+    std::uint32_t SetTextColor(std::uint32_t) override {
+        ++colours;
+        return 0;
+    }
+    bool Text(int, int, const char*, int len) override {
+        ++texts;
+        bytes += len;
+        return true;
+    }
+    int colours = 0, texts = 0;
+    long bytes = 0;
+};
+
+class NoAllocation : public krvtest::HostFixture {
+protected:
+    void SetUp() override {
+        v = &spawn();
+        k = &as_krv(*v);
+        world.set_earth_local({1.0e7, 2.0e7, -3.0e7});
+        world.orbit_params.mean_lon = 1.0;
+        world.orbit_params.period = 86000.0;
+        world.earth_rotation = 0.5;
+        host.record_into(nullptr);
+    }
+    standin::SessionVessel* v = nullptr;
+    krv* k = nullptr;
+};
+
+TEST_F(NoAllocation, TheCounterSeesAllocations) {
+    AllocationWindow objects;
+    delete new int(1);
+    EXPECT_GE(objects.count(), 1);
+#if KRV_COUNTS_MALLOC
+    AllocationWindow blocks;
+    std::free(std::malloc(16));
+    EXPECT_EQ(blocks.count(), 1);
+#endif
+}
+
+TEST_F(NoAllocation, StepsWhileTrackingAndWhileMechanismsMove) {
+    k->ant_status = MECH_OPEN;
+    k->solp_status = MECH_OPENING;
+    k->lid_status = MECH_CLOSING;
+    k->lid_pos = 1.0;
+    AllocationWindow window;
+    for (int i = 0; i < 200; ++i) session->step(0.05);
+    EXPECT_EQ(window.count(), 0);
+    EXPECT_EQ(k->solp_status, MECH_OPEN) << "the panels really moved";
+    EXPECT_EQ(k->lid_status, MECH_CLOSED);
+
+    k->ant_status = MECH_OPENING;
+    k->ant_pos = 0.0;
+    AllocationWindow booms;
+    for (int i = 0; i < 200; ++i) k->clbkPostStep(0.0, 0.1, 58470.0);
+    EXPECT_EQ(booms.count(), 0);
+    EXPECT_EQ(k->ant_status, MECH_OPEN);
+}
+
+TEST_F(NoAllocation, HudRedraws) {
+    CountingSketchpad skp;
+    HUDPAINTSPEC spec{1280, 720, 640, 360, 10.0, 8};
+    k->drift_rate = 1e300;  // a line cut at the buffer
+    AllocationWindow window;
+    for (int i = 0; i < 200; ++i) k->clbkDrawHUD(1, &spec, &skp);
+    EXPECT_EQ(window.count(), 0);
+    EXPECT_EQ(skp.texts, 200 * 8);
+    EXPECT_EQ(skp.colours, 200 * 8);
+}
+
+}  // namespace
