@@ -29,7 +29,9 @@ VECTOR3 sun_from_earth_au(double mjd) {
 
 }  // namespace
 
-double earth_rotation_angle(double mjd) { return eraEra00(kMjdZero, mjd); }
+double earth_rotation_angle(double mjd) {
+    return eraEra00(kMjdZero, mjd);
+}
 
 VECTOR3 sun_direction(double mjd) {
     const VECTOR3 s = sun_from_earth_au(mjd);
@@ -42,6 +44,8 @@ double sun_distance(double mjd) {
     return std::sqrt(s.x * s.x + s.y * s.y + s.z * s.z) * ERFA_DAU;
 }
 
-double ecliptic_obliquity(double mjd) { return eraObl06(kMjdZero, mjd); }
+double ecliptic_obliquity(double mjd) {
+    return eraObl06(kMjdZero, mjd);
+}
 
 }  // namespace standin

@@ -67,12 +67,8 @@ HostLine elements(const std::vector<std::string>& w) {
         return HostLineError{"ELEMENTS: inclination must be in [0, 180] degrees"};
     if (n[0] * (1.0 - n[1]) <= kEarthRadius)
         return HostLineError{"ELEMENTS: periapsis lies inside the Earth"};
-    return ElementsLine{n[0],
-                        n[1],
-                        n[2] * kRadPerDeg,
-                        n[3] * kRadPerDeg,
-                        n[4] * kRadPerDeg,
-                        n[5] * kRadPerDeg};
+    return ElementsLine{
+        n[0], n[1], n[2] * kRadPerDeg, n[3] * kRadPerDeg, n[4] * kRadPerDeg, n[5] * kRadPerDeg};
 }
 
 HostLine state(const std::vector<std::string>& w) {
@@ -92,7 +88,7 @@ HostLine attitude(const std::vector<std::string>& w) {
     using Mode = AttitudeLine::Mode;
     if (mode == "SUN" || mode == "PROGRADE" || mode == "RETROGRADE") {
         if (w.size() != 2) return HostLineError{"ATTITUDE " + mode + " takes no numbers"};
-        return AttitudeLine{mode == "SUN" ? Mode::sun
+        return AttitudeLine{mode == "SUN"        ? Mode::sun
                             : mode == "PROGRADE" ? Mode::prograde
                                                  : Mode::retrograde,
                             {}};

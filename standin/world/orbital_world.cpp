@@ -59,7 +59,9 @@ OrbitalWorld::OrbitalWorld(double mjd, double time)
 
 OrbitalWorld::~OrbitalWorld() = default;
 
-double OrbitalWorld::sim_mjd() const { return mjd_at_zero_ + time_ / kSecondsPerDay; }
+double OrbitalWorld::sim_mjd() const {
+    return mjd_at_zero_ + time_ / kSecondsPerDay;
+}
 
 OrbitalWorld::Body& OrbitalWorld::body(const VesselRecord& vessel) const {
     for (const auto& b : bodies_)
@@ -98,7 +100,9 @@ double OrbitalWorld::planet_rotation(OBJHANDLE planet) {
     return rotation_answer_;
 }
 
-double OrbitalWorld::earth_rotation() const { return earth_rotation_angle(sim_mjd()); }
+double OrbitalWorld::earth_rotation() const {
+    return earth_rotation_angle(sim_mjd());
+}
 
 VECTOR3 OrbitalWorld::global_to_local(const VesselRecord& vessel, const VECTOR3& global) {
     Body& b = body(vessel);
@@ -218,10 +222,18 @@ void OrbitalWorld::ensure_complete(Body& b) const {
     const VECTOR3 along = unit(b.now.v);
     const VECTOR3 normal = unit(cross(b.now.r, b.now.v));
     switch (b.attitude_line.mode) {
-        case Mode::sun: b.q = sun_attitude(b.now.r); break;
-        case Mode::quaternion: b.q = b.attitude_line.q; break;
-        case Mode::prograde: b.q = from_axes(cross(normal, along), normal, along); break;
-        case Mode::retrograde: b.q = from_axes(cross(normal, -along), normal, -along); break;
+        case Mode::sun:
+            b.q = sun_attitude(b.now.r);
+            break;
+        case Mode::quaternion:
+            b.q = b.attitude_line.q;
+            break;
+        case Mode::prograde:
+            b.q = from_axes(cross(normal, along), normal, along);
+            break;
+        case Mode::retrograde:
+            b.q = from_axes(cross(normal, -along), normal, -along);
+            break;
     }
 }
 
@@ -304,8 +316,8 @@ Quaternion OrbitalWorld::sun_attitude(const VECTOR3& position) const {
 }
 
 StateVector OrbitalWorld::geostationary(double lon) const {
-    const double n = kTwoPi / kSiderealDay;                 // [rad/s]
-    const double a = std::cbrt(kEarthMu / (n * n));         // [m]
+    const double n = kTwoPi / kSiderealDay;          // [rad/s]
+    const double a = std::cbrt(kEarthMu / (n * n));  // [m]
     return state_from_elements(a, 0.0, 0.0, 0.0, 0.0, earth_rotation() + lon, kEarthMu);
 }
 
@@ -361,7 +373,8 @@ void OrbitalWorld::coast(Body& b, double from, double to) {
     } else {
         const int n = static_cast<int>(std::ceil(h / kOpenOrbitSubstep));
         RigidBodyState s{b.now, b.q, {0.0, 0.0, 0.0}};
-        for (int i = 0; i < n; ++i) s = integrate_step(s, {}, 1.0, {1.0, 1.0, 1.0}, h / n, kEarthMu);
+        for (int i = 0; i < n; ++i)
+            s = integrate_step(s, {}, 1.0, {1.0, 1.0, 1.0}, h / n, kEarthMu);
         b.now = s.orbit;
         b.epoch = b.now;
         b.epoch_time = to;
@@ -436,9 +449,9 @@ void OrbitalWorld::advance(double dt) {
     time_ = t1;
     ++steps_;
     // Burns wholly in the past are done with.
-    burns_.erase(std::remove_if(burns_.begin(), burns_.end(),
-                                [t1](const Burn& x) { return x.end <= t1; }),
-                 burns_.end());
+    burns_.erase(
+        std::remove_if(burns_.begin(), burns_.end(), [t1](const Burn& x) { return x.end <= t1; }),
+        burns_.end());
 }
 
 }  // namespace standin

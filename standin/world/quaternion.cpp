@@ -13,9 +13,13 @@ Quaternion operator*(const Quaternion& a, const Quaternion& b) {
             a.w * b.z + a.x * b.y - a.y * b.x + a.z * b.w};
 }
 
-Quaternion conjugate(const Quaternion& q) { return {q.w, -q.x, -q.y, -q.z}; }
+Quaternion conjugate(const Quaternion& q) {
+    return {q.w, -q.x, -q.y, -q.z};
+}
 
-double norm(const Quaternion& q) { return std::sqrt(q.w * q.w + q.x * q.x + q.y * q.y + q.z * q.z); }
+double norm(const Quaternion& q) {
+    return std::sqrt(q.w * q.w + q.x * q.x + q.y * q.y + q.z * q.z);
+}
 
 Quaternion normalized(const Quaternion& q) {
     const double n = norm(q);
@@ -30,7 +34,9 @@ VECTOR3 rotate(const Quaternion& q, const VECTOR3& v) {
     return v + 2.0 * cross(u, t);
 }
 
-VECTOR3 unrotate(const Quaternion& q, const VECTOR3& v) { return rotate(conjugate(q), v); }
+VECTOR3 unrotate(const Quaternion& q, const VECTOR3& v) {
+    return rotate(conjugate(q), v);
+}
 
 Quaternion from_axes(const VECTOR3& x, const VECTOR3& y, const VECTOR3& z) {
     // The rotation matrix has the axes as columns; Shepperd's choice of the
