@@ -47,9 +47,9 @@ public:
 
     // Animation
     std::uint32_t CreateAnimation(double initial_state) const;
-    ANIMATIONCOMPONENT_HANDLE AddAnimationComponent(std::uint32_t anim, double state0,
-                                                    double state1, MGROUP_TRANSFORM* transform,
-                                                    ANIMATIONCOMPONENT_HANDLE parent = nullptr) const;
+    ANIMATIONCOMPONENT_HANDLE AddAnimationComponent(
+        std::uint32_t anim, double state0, double state1, MGROUP_TRANSFORM* transform,
+        ANIMATIONCOMPONENT_HANDLE parent = nullptr) const;
     bool SetAnimation(std::uint32_t anim, double state) const;
 
     // Propellant and mass

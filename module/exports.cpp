@@ -30,7 +30,9 @@ MODULE_EXPORT int GetModuleVersion() {
     return version_cache;
 }
 
-MODULE_EXPORT const char* ModuleDate() { return kBuildDate; }
+MODULE_EXPORT const char* ModuleDate() {
+    return kBuildDate;
+}
 
 MODULE_EXPORT VESSEL* zvcInit(OBJHANDLE vessel, int flight_model) {
     return new krv(vessel, flight_model);

@@ -30,17 +30,17 @@ ExitHook find_own_export(MODULEINSTANCE instance, const char* name) {
 
 BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID /*reserved*/) {
     switch (reason) {
-    case DLL_PROCESS_ATTACH:
-        module_instance = instance;
-        InitLib(instance);
-        exit_hook = find_own_export(instance, "ExitModule");
-        if (exit_hook == nullptr) exit_hook = find_own_export(instance, "zpcDLLExit");
-        break;
-    case DLL_PROCESS_DETACH:
-        if (exit_hook != nullptr) exit_hook(instance);
-        break;
-    default:
-        break;
+        case DLL_PROCESS_ATTACH:
+            module_instance = instance;
+            InitLib(instance);
+            exit_hook = find_own_export(instance, "ExitModule");
+            if (exit_hook == nullptr) exit_hook = find_own_export(instance, "zpcDLLExit");
+            break;
+        case DLL_PROCESS_DETACH:
+            if (exit_hook != nullptr) exit_hook(instance);
+            break;
+        default:
+            break;
     }
     return TRUE;
 }

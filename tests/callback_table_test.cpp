@@ -8,9 +8,9 @@
 
 namespace {
 
-#if defined(__GNUC__) && !defined(_WIN32)
-// Under the Itanium C++ ABI a pointer to a virtual member holds 1 + the
-// slot's byte offset in the vtable.
+#if defined(__GNUC__)
+// Under the Itanium C++ ABI (GCC and Clang, on ELF and on MinGW) a pointer to a virtual member
+// holds 1 + the slot's byte offset in the vtable.
 template <typename F>
 std::ptrdiff_t slot_of(F member) {
     std::ptrdiff_t raw = 0;

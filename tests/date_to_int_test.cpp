@@ -12,9 +12,9 @@ TEST(DateToInt, CompilerDatesBecomeYearMonthDay) {
 }
 
 TEST(DateToInt, AnythingElseIsZero) {
-    for (const char* bad : {"", "Aug 28 16", "Aug 28 2016 ", "aug 28 2016", "Foo 28 2016",
-                            "Aug 32 2016", "Aug 00 2016", "Aug 2x 2016", "Aug-28-2016",
-                            "Aug 28 20l6"})
+    for (const char* bad :
+         {"", "Aug 28 16", "Aug 28 2016 ", "aug 28 2016", "Foo 28 2016", "Aug 32 2016",
+          "Aug 00 2016", "Aug 2x 2016", "Aug-28-2016", "Aug 28 20l6"})
         EXPECT_EQ(standin::date_to_int(bad), 0) << '"' << bad << '"';
     EXPECT_EQ(standin::date_to_int(nullptr), 0);
 }

@@ -1,6 +1,5 @@
 // The module's frame, through the real KRV.so: what runs at load and
 // unload, and the four exports.
-#include <dlfcn.h>
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -9,6 +8,12 @@
 #include "standin/core/host.h"
 #include "standin/core/scripted_world.h"
 #include "standin/loader/module_library.h"
+
+#if defined(_WIN32)
+#include <windows.h>
+#else
+#include <dlfcn.h>
+#endif
 
 namespace {
 
@@ -24,9 +29,13 @@ protected:
 };
 
 bool still_loaded(const std::filesystem::path& file) {
+#if defined(_WIN32)
+    return GetModuleHandleW(file.wstring().c_str()) != nullptr;
+#else
     void* h = dlopen(file.c_str(), RTLD_LAZY | RTLD_NOLOAD);
     if (h != nullptr) dlclose(h);
     return h != nullptr;
+#endif
 }
 
 TEST_F(LibraryFrame, LoadAnnouncesTheInstanceOnceAndUnloadCallsNothing) {
@@ -44,7 +53,8 @@ TEST_F(LibraryFrame, LoadAnnouncesTheInstanceOnceAndUnloadCallsNothing) {
 }
 
 TEST_F(LibraryFrame, ExitHookIsFoundByEitherNameAndCalledWithTheInstance) {
-    for (const char* name : {"HOOKFIRST.so", "HOOKSECOND.so"}) {
+    for (const char* fixture : {"HOOKFIRST", "HOOKSECOND"}) {
+        const std::string name = standin::module_file_name(fixture);
         SCOPED_TRACE(name);
         log.clear();
         const void* instance = nullptr;

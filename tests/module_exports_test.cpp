@@ -34,14 +34,14 @@ std::set<std::string> dynamic_symbols(const char* which) {
 }
 
 TEST(ModuleExports, DefinesExactlyTheFourEntryPoints) {
-    const std::set<std::string> expected = {"GetModuleVersion", "ModuleDate", "zvcExit",
-                                            "zvcInit"};
+    const std::set<std::string> expected = {"GetModuleVersion", "ModuleDate", "zvcExit", "zvcInit"};
     EXPECT_EQ(dynamic_symbols("--defined-only"), expected);
 }
 
 TEST(ModuleExports, HostSymbolsStayUndefinedUntilLoad) {
     const auto undefined = dynamic_symbols("--undefined-only");
-    for (const char* host_symbol : {"_Z7InitLibPv", "_Z8Date2IntPc", "_ZN7VESSEL3C2EP11HostObject_i"})
+    for (const char* host_symbol :
+         {"_Z7InitLibPv", "_Z8Date2IntPc", "_ZN7VESSEL3C2EP11HostObject_i"})
         EXPECT_TRUE(undefined.count(host_symbol)) << host_symbol;
     // Bound at load from whichever host loads it: no dependency on ours.
     const auto needed = run(std::string("readelf -d '") + KRV_MODULE_FILE + "'");

@@ -1,6 +1,8 @@
 #include "vessel/krv.h"
 
-int krv::clbkConsumeBufferedKey(std::uint32_t /*key*/, bool /*down*/, char* /*kstate*/) { return 0; }
+int krv::clbkConsumeBufferedKey(std::uint32_t /*key*/, bool /*down*/, char* /*kstate*/) {
+    return 0;
+}
 
 void krv::ToggleAnt() {}
 void krv::ToggleSolp() {}

@@ -37,7 +37,9 @@ void VESSEL2::clbkSetStateEx(const void* status) {
     current_host().record(GetHandle(), "VESSEL2::clbkSetStateEx", status);
 }
 
-void VESSEL2::clbkAfterCreation() { current_host().record(GetHandle(), "VESSEL2::clbkAfterCreation"); }
+void VESSEL2::clbkAfterCreation() {
+    current_host().record(GetHandle(), "VESSEL2::clbkAfterCreation");
+}
 
 void VESSEL2::clbkFocusChanged(bool get_focus, OBJHANDLE new_vessel, OBJHANDLE old_vessel) {
     current_host().record(GetHandle(), "VESSEL2::clbkFocusChanged", get_focus, new_vessel,
@@ -71,13 +73,17 @@ void VESSEL2::clbkDrawHUD(int mode, const HUDPAINTSPEC* hps, DEVICECONTEXT dc) {
     current_host().record(GetHandle(), "VESSEL2::clbkDrawHUD", mode, hps, dc);
 }
 
-void VESSEL2::clbkRCSMode(int mode) { current_host().record(GetHandle(), "VESSEL2::clbkRCSMode", mode); }
+void VESSEL2::clbkRCSMode(int mode) {
+    current_host().record(GetHandle(), "VESSEL2::clbkRCSMode", mode);
+}
 
 void VESSEL2::clbkADCtrlMode(unsigned long mode) {
     current_host().record(GetHandle(), "VESSEL2::clbkADCtrlMode", mode);
 }
 
-void VESSEL2::clbkHUDMode(int mode) { current_host().record(GetHandle(), "VESSEL2::clbkHUDMode", mode); }
+void VESSEL2::clbkHUDMode(int mode) {
+    current_host().record(GetHandle(), "VESSEL2::clbkHUDMode", mode);
+}
 
 void VESSEL2::clbkMFDMode(int mfd, int mode) {
     current_host().record(GetHandle(), "VESSEL2::clbkMFDMode", mfd, mode);
@@ -91,7 +97,9 @@ void VESSEL2::clbkDockEvent(int dock, OBJHANDLE mate) {
     current_host().record(GetHandle(), "VESSEL2::clbkDockEvent", dock, mate);
 }
 
-void VESSEL2::clbkAnimate(double simt) { current_host().record(GetHandle(), "VESSEL2::clbkAnimate", simt); }
+void VESSEL2::clbkAnimate(double simt) {
+    current_host().record(GetHandle(), "VESSEL2::clbkAnimate", simt);
+}
 
 int VESSEL2::clbkConsumeDirectKey(char* kstate) {
     current_host().record(GetHandle(), "VESSEL2::clbkConsumeDirectKey", static_cast<void*>(kstate));

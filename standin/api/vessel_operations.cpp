@@ -11,13 +11,17 @@ using standin::VesselRecord;
 
 namespace {
 
-VesselRecord& self(OBJHANDLE vessel) { return current_host().vessel(vessel); }
+VesselRecord& self(OBJHANDLE vessel) {
+    return current_host().vessel(vessel);
+}
 
 }  // namespace
 
 VESSEL::VESSEL(OBJHANDLE vessel, int flight_model) : vessel_(vessel), flight_model_(flight_model) {}
 
-OBJHANDLE VESSEL::GetHandle() const { return vessel_; }
+OBJHANDLE VESSEL::GetHandle() const {
+    return vessel_;
+}
 
 void VESSEL::SetSize(double size) const {
     current_host().record(vessel_, "SetSize", size);
@@ -121,10 +125,10 @@ THGROUP_HANDLE VESSEL::CreateThrusterGroup(THRUSTER_HANDLE* thrusters, int count
     VesselRecord& v = self(vessel_);
     // The list is the caller's and may be reused at once: copy it now, and
     // record the handles it held at the call.
-    standin::HostCall call{"CreateThrusterGroup",
-                           {standin::make_arg(thrusters), standin::make_arg(count),
-                            standin::make_arg(type)},
-                           vessel_};
+    standin::HostCall call{
+        "CreateThrusterGroup",
+        {standin::make_arg(thrusters), standin::make_arg(count), standin::make_arg(type)},
+        vessel_};
     standin::ThrusterGroup group;
     group.type = type;
     for (int i = 0; thrusters != nullptr && i < count; ++i) {

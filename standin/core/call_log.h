@@ -26,7 +26,9 @@ struct HostCall {
 
 // Calls compare by name and arguments; the vessel is compared separately.
 bool operator==(const HostCall& a, const HostCall& b);
-inline bool operator!=(const HostCall& a, const HostCall& b) { return !(a == b); }
+inline bool operator!=(const HostCall& a, const HostCall& b) {
+    return !(a == b);
+}
 std::string to_string(const Arg& arg);
 std::string to_string(const HostCall& call);
 

@@ -77,7 +77,8 @@ SURFHANDLE Host::register_texture(const char* name) {
     if (t.file.empty() &&
         std::find(unresolved_.begin(), unresolved_.end(), wanted) == unresolved_.end()) {
         unresolved_.push_back(wanted);
-        std::fprintf(stderr, "stand-in host: texture \"%s\" not found in %s; plumes drawn without it\n",
+        std::fprintf(stderr,
+                     "stand-in host: texture \"%s\" not found in %s; plumes drawn without it\n",
                      wanted.c_str(), (installation_ / "Textures").string().c_str());
     }
     textures_.push_back(std::move(t));

@@ -15,8 +15,8 @@ public:
 
     // The answers. The Earth is the one named object; earth_present false
     // makes the lookup answer null.
-    double time = 0.0;      // [s]
-    double mjd = 58470.0;   // [days]
+    double time = 0.0;     // [s]
+    double mjd = 58470.0;  // [days]
     bool earth_present = true;
     VECTOR3 earth_pos{0.0, 0.0, 0.0};  // [m] global
     double earth_rotation = 0.0;       // [rad]

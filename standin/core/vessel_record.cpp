@@ -20,8 +20,12 @@ double VesselRecord::total_mass() const {
     return m;
 }
 
-PropellantTank* VesselRecord::tank(PROPELLANT_HANDLE h) { return find_in(tanks, h); }
-Thruster* VesselRecord::thruster(THRUSTER_HANDLE h) { return find_in(thrusters, h); }
+PropellantTank* VesselRecord::tank(PROPELLANT_HANDLE h) {
+    return find_in(tanks, h);
+}
+Thruster* VesselRecord::thruster(THRUSTER_HANDLE h) {
+    return find_in(thrusters, h);
+}
 AnimationComponent* VesselRecord::component(ANIMATIONCOMPONENT_HANDLE h) {
     return find_in(components, h);
 }

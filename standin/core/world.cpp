@@ -8,7 +8,9 @@ namespace standin {
 
 World::~World() = default;
 
-int World::date_to_int(const char* date) { return standin::date_to_int(date); }
+int World::date_to_int(const char* date) {
+    return standin::date_to_int(date);
+}
 
 void World::vessel_added(VesselRecord& /*vessel*/) {}
 void World::vessel_removed(VesselRecord& /*vessel*/) {}

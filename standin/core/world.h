@@ -34,8 +34,8 @@ public:
     // A global position in the vessel's frame: relative to it, along its axes.
     virtual VECTOR3 global_to_local(const VesselRecord& vessel, const VECTOR3& global) = 0;
     // The vessel's orbit about ref; false when there is none to give.
-    virtual bool elements(const VesselRecord& vessel, OBJHANDLE ref, ELEMENTS& el,
-                          ORBITPARAM* prm, double mjd, int frame) = 0;
+    virtual bool elements(const VesselRecord& vessel, OBJHANDLE ref, ELEMENTS& el, ORBITPARAM* prm,
+                          double mjd, int frame) = 0;
 
     // The host's version number of an interface date; 0 for a malformed one.
     virtual int date_to_int(const char* date);

@@ -25,7 +25,9 @@ void* find_symbol(void* handle, const char* name) {
     return reinterpret_cast<void*>(GetProcAddress(static_cast<HMODULE>(handle), name));
 }
 
-void close_library(void* handle) { FreeLibrary(static_cast<HMODULE>(handle)); }
+void close_library(void* handle) {
+    FreeLibrary(static_cast<HMODULE>(handle));
+}
 #else
 constexpr const char* kModuleSuffix = ".so";
 
@@ -40,9 +42,13 @@ void* open_library(const std::filesystem::path& file, std::string& error) {
     return h;
 }
 
-void* find_symbol(void* handle, const char* name) { return dlsym(handle, name); }
+void* find_symbol(void* handle, const char* name) {
+    return dlsym(handle, name);
+}
 
-void close_library(void* handle) { dlclose(handle); }
+void close_library(void* handle) {
+    dlclose(handle);
+}
 #endif
 
 template <typename F>
@@ -81,7 +87,9 @@ ModuleLibrary::~ModuleLibrary() {
     if (handle_ != nullptr) close_library(handle_);
 }
 
-std::string module_file_name(const std::string& class_name) { return class_name + kModuleSuffix; }
+std::string module_file_name(const std::string& class_name) {
+    return class_name + kModuleSuffix;
+}
 
 ModuleLoader::ModuleLoader(std::filesystem::path modules_dir) : dir_(std::move(modules_dir)) {}
 

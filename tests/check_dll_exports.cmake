@@ -1,0 +1,23 @@
+# Fails unless the DLL's export table names exactly GetModuleVersion,
+# ModuleDate, zvcExit and zvcInit.
+execute_process(COMMAND ${OBJDUMP} -p ${DLL} OUTPUT_VARIABLE dump RESULT_VARIABLE rc)
+if(NOT rc EQUAL 0)
+  message(FATAL_ERROR "objdump failed on ${DLL}")
+endif()
+# Brackets group list elements in CMake: drop them before splitting.
+string(REPLACE "[" " " dump "${dump}")
+string(REPLACE "]" " " dump "${dump}")
+string(REGEX MATCH "Ordinal/Name Pointer  Table[^\n]*\n(.*)" table "${dump}")
+string(REGEX REPLACE "\n[ \t]*\n.*" "" body "${CMAKE_MATCH_1}")
+string(REGEX MATCHALL "[0-9]+[ \t]+[A-Za-z_][A-Za-z0-9_@]*" entries "${body}")
+set(names "")
+foreach(e ${entries})
+  string(REGEX REPLACE "^[0-9]+[ \t]+" "" n "${e}")
+  list(APPEND names "${n}")
+endforeach()
+list(SORT names)
+set(expected GetModuleVersion ModuleDate zvcExit zvcInit)
+if(NOT names STREQUAL expected)
+  message(FATAL_ERROR "exports of ${DLL}: '${names}', expected '${expected}'")
+endif()
+message(STATUS "exports of ${DLL}: ${names}")
