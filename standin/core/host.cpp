@@ -47,13 +47,17 @@ void Host::remove_vessel(OBJHANDLE vessel) {
                            [vessel](const auto& r) { return r->handle() == vessel; });
     if (it == vessels_.end()) return;
     world_.vessel_removed(**it);
+    (*it)->live_tag = 0;
     vessels_.erase(it);
 }
 
 VesselRecord& Host::vessel(OBJHANDLE vessel) {
-    for (auto& r : vessels_)
-        if (r->handle() == vessel) return *r;
-    host_fault("a module named a vessel the host does not know");
+    // Every VESSEL operation comes through here: the handle is the record's
+    // address, handed to the module at creation, so no search is needed.
+    auto* record = reinterpret_cast<VesselRecord*>(vessel);
+    if (record == nullptr || record->live_tag != VesselRecord::kLiveTag)
+        host_fault("a module named a vessel the host does not know");
+    return *record;
 }
 
 std::vector<VesselRecord*> Host::vessels() {

@@ -70,6 +70,11 @@ struct Animation {
 };
 
 struct VesselRecord {
+    // Marks a live record, so that a handle the host never gave out is
+    // caught rather than used.
+    static constexpr std::uint32_t kLiveTag = 0x4b525631;
+    std::uint32_t live_tag = kLiveTag;
+
     std::string name;
     std::string class_name;
     int flight_model = 1;
