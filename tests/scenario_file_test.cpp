@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <ostream>
 #include <string>
 
 #include "standin/scenario/scenario_error.h"
@@ -49,6 +50,10 @@ struct BadInput {
     int line;              // expected line number of the error
     const char* contains;  // a word of the message
 };
+
+void PrintTo(const BadInput& b, std::ostream* os) {
+    *os << b.name;
+}
 
 class BadScenario : public ::testing::TestWithParam<BadInput> {};
 
@@ -139,6 +144,10 @@ struct BadOption {
     const char* args;
     const char* contains;
 };
+
+void PrintTo(const BadOption& b, std::ostream* os) {
+    *os << b.args;
+}
 
 class BadOptions : public ::testing::TestWithParam<BadOption> {};
 
