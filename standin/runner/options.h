@@ -1,0 +1,57 @@
+// krvsim's command line.
+#pragma once
+
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "host/types.h"
+#include "standin/runner/key_spec.h"
+
+namespace standin {
+
+struct KeyEvent {
+    double time = 0.0;  // [s]
+    KeySpec key;
+};
+
+struct BurnCommand {
+    double time = 0.0;      // [s] start
+    double duration = 0.0;  // [s]
+    THGROUP_TYPE group = THGROUP_MAIN;
+    std::string group_name;
+    double level = 1.0;  // [0..1]
+};
+
+struct Options {
+    std::string scenario;         // empty: the default scenario
+    double dt = 1.0;              // [s]
+    std::optional<double> until;  // [s] end time; default: 60 s after the start
+    std::vector<KeyEvent> keys;
+    std::vector<BurnCommand> burns;
+    int hud_width = 1024;
+    int hud_height = 768;
+    std::vector<double> hud_at;       // [s]
+    std::optional<double> hud_every;  // [s]
+    std::string save;
+    std::string trace;
+    int trace_lines_every = 60;  // [steps] between the vessel's own lines in the trace
+    std::string svg;
+    bool attitude_hold = true;
+    bool progress = true;
+    std::string modules;
+    bool help = false;
+};
+
+// A bad command line; the message says what and how to ask for help.
+class OptionsError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+Options parse_options(const std::vector<std::string>& args, const std::string& default_modules);
+
+std::string usage_text(const std::string& default_modules, const std::string& default_scenario);
+
+}  // namespace standin

@@ -1,0 +1,26 @@
+// A progress bar on standard error for runs that take more than a second;
+// silent when standard error is not a terminal.
+#pragma once
+
+#include <chrono>
+#include <cstdio>
+
+namespace standin {
+
+class ProgressBar {
+public:
+    // from and to: the simulation times [s] of the run's start and end.
+    ProgressBar(double from, double to, bool wanted);
+    void update(double now);
+    void finish();
+
+private:
+    using Clock = std::chrono::steady_clock;
+    double from_, to_;
+    bool enabled_;
+    bool shown_ = false;
+    Clock::time_point start_;
+    Clock::time_point last_;
+};
+
+}  // namespace standin

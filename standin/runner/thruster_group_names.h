@@ -1,0 +1,18 @@
+// The names by which the runner's --burn option picks a thruster group.
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "host/types.h"
+
+namespace standin {
+
+// main, pitchup, pitchdown, yawleft, yawright, bankleft, bankright,
+// forward (the translation group; also "translation"). Letter case ignored.
+std::optional<THGROUP_TYPE> group_by_name(const std::string& name);
+
+// The list for the help text.
+const char* group_names_help();
+
+}  // namespace standin

@@ -1,0 +1,195 @@
+#include "standin/scenario/scenario_file.h"
+
+#include <erfa.h>
+
+#include <cerrno>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+
+#include "standin/scenario/scenario_error.h"
+
+namespace standin {
+
+namespace {
+
+constexpr double kMjdZero = 2400000.5;
+// ERFA's Earth ephemeris covers 1900 to 2100.
+constexpr double kFirstMjd = 15020.0;  // 1900-01-01
+constexpr double kLastMjd = 88069.0;   // 2100-01-01
+
+std::vector<std::string> words(const std::string& line) {
+    std::istringstream in(line);
+    std::vector<std::string> out;
+    for (std::string w; in >> w;) out.push_back(w);
+    return out;
+}
+
+std::string trimmed(const std::string& s) {
+    const auto first = s.find_first_not_of(" \t\r");
+    if (first == std::string::npos) return "";
+    const auto last = s.find_last_not_of(" \t\r");
+    return s.substr(first, last - first + 1);
+}
+
+bool to_number(const std::string& text, double& out) {
+    errno = 0;
+    char* end = nullptr;
+    out = std::strtod(text.c_str(), &end);
+    return end != text.c_str() && *end == '\0' && errno == 0 && std::isfinite(out);
+}
+
+// "2024-06-15T00:00:00" or "2024-06-15": a UTC calendar date.
+bool calendar_to_mjd(const std::string& text, double& mjd) {
+    int y = 0, mo = 0, d = 0, h = 0, mi = 0;
+    double s = 0.0;
+    char tail = 0;
+    const int n =
+        std::sscanf(text.c_str(), "%d-%d-%dT%d:%d:%lf%c", &y, &mo, &d, &h, &mi, &s, &tail);
+    if (!(n == 3 || n == 6)) return false;
+    double d1 = 0.0, d2 = 0.0;
+    if (eraDtf2d("UTC", y, mo, d, h, mi, s, &d1, &d2) < 0) return false;
+    mjd = (d1 - kMjdZero) + d2;
+    return true;
+}
+
+class Parser {
+public:
+    explicit Parser(std::string file) { scenario_.file = std::move(file); }
+
+    void line(int number, const std::string& raw) {
+        const std::string text = trimmed(raw);
+        if (block_ != nullptr) {
+            if (text == "END") {
+                block_ = nullptr;
+            } else if (!text.empty() && text[0] != '#') {
+                const auto w = words(text);
+                if (w[0] == "VESSEL") {
+                    fail(block_->line, "the block of vessel '" + block_->name +
+                                           "' has no END before the next VESSEL (line " +
+                                           std::to_string(number) + ")");
+                    block_ = nullptr;
+                    header_or_vessel(number, text);
+                    return;
+                }
+                block_->lines.push_back(text);
+                block_->line_numbers.push_back(number);
+            }
+            return;
+        }
+        if (text.empty() || text[0] == '#') return;
+        header_or_vessel(number, text);
+    }
+
+    Scenario finish() {
+        if (block_ != nullptr)
+            fail(block_->line, "the block of vessel '" + block_->name + "' has no END");
+        if (!have_date_ && problems_.empty()) fail(0, "no DATE line");
+        if (scenario_.vessels.empty() && problems_.empty()) fail(0, "no VESSEL block");
+        if (!problems_.empty()) throw ScenarioError(problems_);
+        return std::move(scenario_);
+    }
+
+private:
+    void header_or_vessel(int number, const std::string& text) {
+        const auto w = words(text);
+        if (w[0] == "VESSEL") {
+            if (w.size() != 3) return fail(number, "VESSEL needs a name and a class");
+            for (const auto& v : scenario_.vessels)
+                if (v.name == w[1])
+                    return fail(number, "a second vessel named '" + w[1] + "' (first at line " +
+                                            std::to_string(v.line) + ")");
+            scenario_.vessels.push_back({w[1], w[2], number, {}, {}});
+            block_ = &scenario_.vessels.back();
+            return;
+        }
+        if (w[0] == "END") return fail(number, "END without a VESSEL block");
+        if (!scenario_.vessels.empty())
+            return fail(number,
+                        "'" + w[0] + "' after the first VESSEL block; the header comes first");
+        if (w[0] == "DATE") return date(number, w);
+        if (w[0] == "TIME") return time(number, w);
+        fail(number,
+             "unknown line '" + w[0] + "' (header lines: DATE, TIME; blocks: VESSEL ... END)");
+    }
+
+    void date(int number, const std::vector<std::string>& w) {
+        if (have_date_) return fail(number, "a second DATE line");
+        double mjd = 0.0;
+        if (w.size() == 3 && w[1] == "MJD") {
+            if (!to_number(w[2], mjd))
+                return fail(number, "DATE MJD: '" + w[2] + "' is not a number");
+        } else if (w.size() == 2) {
+            if (!calendar_to_mjd(w[1], mjd))
+                return fail(number, "DATE: '" + w[1] + "' is not a date like 2024-06-15T00:00:00");
+        } else {
+            return fail(number, "DATE needs 'MJD number' or a date like 2024-06-15T00:00:00");
+        }
+        if (!(mjd >= kFirstMjd && mjd <= kLastMjd))
+            return fail(number, "DATE out of range: the years 1900 to 2100 (MJD 15020 to 88069)");
+        scenario_.mjd = mjd;
+        have_date_ = true;
+    }
+
+    void time(int number, const std::vector<std::string>& w) {
+        if (have_time_) return fail(number, "a second TIME line");
+        double t = 0.0;
+        if (w.size() != 2 || !to_number(w[1], t))
+            return fail(number, "TIME needs one number of seconds");
+        if (!(t >= 0.0 && t <= 3.2e9)) return fail(number, "TIME out of range: 0 to 3.2e9 s");
+        scenario_.time = t;
+        have_time_ = true;
+    }
+
+    void fail(int number, std::string message) {
+        problems_.push_back({scenario_.file, number, std::move(message)});
+    }
+
+    Scenario scenario_;
+    ScenarioVesselBlock* block_ = nullptr;
+    bool have_date_ = false;
+    bool have_time_ = false;
+    std::vector<ScenarioProblem> problems_;
+};
+
+}  // namespace
+
+Scenario parse_scenario(const std::string& text, const std::string& file_name) {
+    Parser parser(file_name);
+    std::istringstream in(text);
+    int number = 0;
+    for (std::string raw; std::getline(in, raw);) parser.line(++number, raw);
+    return parser.finish();
+}
+
+Scenario read_scenario_file(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) throw ScenarioError({{path.string(), 0, "cannot open the scenario file"}});
+    std::ostringstream text;
+    text << in.rdbuf();
+    return parse_scenario(text.str(), path.string());
+}
+
+std::string format_scenario(double mjd, double time, const std::vector<WrittenVessel>& vessels) {
+    std::string out = "# KRV stand-in host scenario\n";
+    char buf[128];
+    int ymdf[4];
+    if (eraD2dtf("UTC", 0, kMjdZero, mjd, &ymdf[0], &ymdf[1], &ymdf[2], &ymdf[3]) >= 0) {
+        const int day_s = static_cast<int>(std::floor((mjd - std::floor(mjd)) * 86400.0));
+        std::snprintf(buf, sizeof buf, "# date %04d-%02d-%02d %02d:%02d:%02d UTC\n", ymdf[0],
+                      ymdf[1], ymdf[2], day_s / 3600, day_s / 60 % 60, day_s % 60);
+        out += buf;
+    }
+    std::snprintf(buf, sizeof buf, "DATE MJD %.17g\nTIME %.17g\n", mjd, time);
+    out += buf;
+    for (const auto& v : vessels) {
+        out += "\nVESSEL " + v.name + " " + v.class_name + "\n";
+        for (const auto& line : v.lines) out += "  " + line + "\n";
+        out += "END\n";
+    }
+    return out;
+}
+
+}  // namespace standin

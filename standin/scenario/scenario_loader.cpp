@@ -1,0 +1,51 @@
+#include "standin/scenario/scenario_loader.h"
+
+#include "standin/scenario/scenario_error.h"
+
+namespace standin {
+
+std::vector<SessionVessel*> load_vessels(const Scenario& scenario, Session& session,
+                                         ModuleLoader& loader, OrbitalWorld& world) {
+    std::vector<ScenarioProblem> problems;
+    for (const auto& block : scenario.vessels) {
+        try {
+            loader.for_class(block.class_name);
+        } catch (const ModuleLoadError& e) {
+            problems.push_back({scenario.file, block.line,
+                                "unknown vessel class '" + block.class_name + "': " + e.what()});
+        }
+    }
+    if (!problems.empty()) throw ScenarioError(problems);
+
+    std::vector<SessionVessel*> vessels;
+    for (const auto& block : scenario.vessels) {
+        SessionVessel& v = session.create({block.name, block.class_name, 1, block.lines});
+        vessels.push_back(&v);
+        // The world saw the lines as the vessel handed them over; find each
+        // problem's line in the block again, in order, for its number.
+        std::vector<bool> used(block.lines.size(), false);
+        for (const auto& p : world.finish_loading(*v.record)) {
+            int number = block.line;
+            for (std::size_t i = 0; !p.line.empty() && i < block.lines.size(); ++i) {
+                if (!used[i] && block.lines[i] == p.line) {
+                    used[i] = true;
+                    number = block.line_numbers[i];
+                    break;
+                }
+            }
+            const std::string where = p.line.empty() ? "vessel '" + block.name + "': " : "";
+            problems.push_back({scenario.file, number, where + p.message});
+        }
+    }
+    if (!problems.empty()) throw ScenarioError(problems);
+    return vessels;
+}
+
+std::string write_scenario(Session& session, const OrbitalWorld& world) {
+    std::vector<WrittenVessel> written;
+    for (auto& v : session.vessels())
+        written.push_back({v.record->name, v.record->class_name, session.save(v)});
+    return format_scenario(world.sim_mjd(), world.sim_time(), written);
+}
+
+}  // namespace standin

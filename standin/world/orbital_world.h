@@ -1,0 +1,125 @@
+// The world the runner flies vessels in: the Earth at the global origin,
+// turning by the Earth rotation angle of the date; each vessel on its
+// two-body orbit about it, in closed form while it coasts and integrated
+// numerically while its thrusters fire; each vessel's attitude, turned by
+// its body rates and the thrusters' torques.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "standin/core/world.h"
+#include "standin/world/host_lines.h"
+#include "standin/world/quaternion.h"
+#include "standin/world/state_vector.h"
+
+namespace standin {
+
+// A problem with a vessel's host lines. line is the text of the offending
+// line, or empty for the block as a whole (no orbit given).
+struct HostLineProblem {
+    std::string line;
+    std::string message;
+};
+
+// What the host last answered a vessel, stamped with the step it was
+// answered in (steps counted from 1; 0 before the first step).
+struct HostAnswers {
+    long earth_local_step = -1;
+    VECTOR3 earth_local{0.0, 0.0, 0.0};  // [m] the Earth's centre, vessel frame
+    long elements_step = -1;
+    double mean_lon = 0.0;  // [rad]
+    double period = 0.0;    // [s]
+};
+
+class OrbitalWorld : public World {
+public:
+    // mjd: the date at simulation time `time` [s].
+    explicit OrbitalWorld(double mjd, double time = 0.0);
+    ~OrbitalWorld() override;
+
+    // ---- World
+    double sim_time() const override { return time_; }
+    double sim_mjd() const override;
+    OBJHANDLE object_by_name(const char* name) override;
+    VECTOR3 global_pos(OBJHANDLE object) override;
+    double planet_rotation(OBJHANDLE planet) override;
+    VECTOR3 global_to_local(const VesselRecord& vessel, const VECTOR3& global) override;
+    bool elements(const VesselRecord& vessel, OBJHANDLE ref, ELEMENTS& el, ORBITPARAM* prm,
+                  double mjd, int frame) override;
+    void vessel_added(VesselRecord& vessel) override;
+    void vessel_removed(VesselRecord& vessel) override;
+    void write_vessel_lines(const VesselRecord& vessel, ScenarioBlock& block) override;
+    void parse_vessel_line(VesselRecord& vessel, const char* line, void* status) override;
+    void advance(double dt) override;
+
+    // ---- Set-up
+    // Ends the reading of a vessel's block: the problems its host lines had,
+    // and a missing orbit. A vessel never given an orbit is placed
+    // geostationary over 75 degrees west, the Sun ahead.
+    std::vector<HostLineProblem> finish_loading(VesselRecord& vessel);
+    void place(const VesselRecord& vessel, const StateVector& s);
+    void set_attitude(const VesselRecord& vessel, const Quaternion& q);
+    void set_rate(const VesselRecord& vessel, const VECTOR3& omega);
+
+    // ---- Commands
+    // Fires the vessel's first group of that type at level (0..1) from start
+    // for duration seconds of simulation time; edges fall inside steps
+    // where they fall. False when the vessel has no such group.
+    bool schedule_burn(const VesselRecord& vessel, THGROUP_TYPE group, double start,
+                       double duration, double level);
+    // While on and no attitude group is being fired, the attitude groups
+    // null the body rates.
+    void set_attitude_hold(bool on) { attitude_hold_ = on; }
+
+    // ---- What the world knows (none of these count as an answer)
+    StateVector state(const VesselRecord& vessel) const;
+    Quaternion attitude(const VesselRecord& vessel) const;
+    VECTOR3 rate(const VesselRecord& vessel) const;
+    VECTOR3 earth_in_vessel_frame(const VesselRecord& vessel) const;
+    // The orbit referred to the equator, as elements() with frame 1.
+    ORBITPARAM orbit(const VesselRecord& vessel) const;
+    double earth_rotation() const;  // [rad] now
+    // The angle [rad] between a dish's boresight and the Earth's direction.
+    double dish_earth_angle(const VesselRecord& vessel, int dish) const;
+    const HostAnswers& answers(const VesselRecord& vessel) const;
+    long steps() const { return steps_; }
+    // The rotation angle last answered, and the step it was answered in.
+    long rotation_step() const { return rotation_step_; }
+    double rotation_answer() const { return rotation_answer_; }
+
+    // The attitude with +z toward the Sun and +y along the equator, from a
+    // position [m] at the current date.
+    Quaternion sun_attitude(const VECTOR3& position) const;
+    // The state geostationary over east longitude lon [rad] now.
+    StateVector geostationary(double lon) const;
+
+private:
+    struct Body;
+    struct Burn {
+        const VesselRecord* vessel;
+        THGROUP_TYPE group;
+        double start, end, level;
+    };
+
+    Body& body(const VesselRecord& vessel) const;
+    Body* body_by_handle(OBJHANDLE h) const;
+    void ensure_complete(Body& b) const;
+    void set_levels(Body& b, double from, double to);
+    void hold_rates(Body& b, double h);
+    void coast(Body& b, double from, double to);
+    void powered(Body& b, double from, double to);
+
+    double mjd_at_zero_;  // [days] the date at simulation time 0
+    double time_;         // [s]
+    long steps_ = 0;
+    bool attitude_hold_ = false;
+    int earth_object_ = 0;  // its address is the Earth's handle
+    long rotation_step_ = -1;
+    double rotation_answer_ = 0.0;
+    std::vector<std::unique_ptr<Body>> bodies_;
+    std::vector<Burn> burns_;
+};
+
+}  // namespace standin
