@@ -89,15 +89,6 @@ void krv::clbkPostStep(double /*simt*/, double simdt, double /*mjd*/) {
 }
 
 void krv::clbkAfterCreation() {
-    // The drift figures start at zero, so that a HUD drawn before the first
-    // step shows defined numbers; this is the last callback before any step
-    // or redraw, after set-up and the scenario block.
-    drift_rate = 0.0;
-    angle_east = 0.0;
-    angle_west = 0.0;
-    orbits_required = 0.0;
-    mean_lon = 0.0;
-
     // A vessel that appears in flight with an empty tank gets a full one; at
     // the very start of a session the tank is left as it was loaded.
     if (GetPropellantMass(ph_main) < kTankEmpty) {

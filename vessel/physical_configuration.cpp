@@ -84,6 +84,13 @@ void krv::clbkSetupClass(FILEHANDLE /*config*/) {
     hga_rot_dir = DIR_HOLD;
     hga_tilt1_dir = DIR_HOLD;
     hga_tilt2_dir = DIR_HOLD;
+    // The drift figures are the first step's to compute; until then they
+    // read zero, so that a HUD drawn before any step shows defined numbers.
+    drift_rate = 0.0;
+    angle_east = 0.0;
+    angle_west = 0.0;
+    orbits_required = 0.0;
+    mean_lon = 0.0;
 
     DefineAnimations();
 
