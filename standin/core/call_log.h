@@ -50,8 +50,9 @@ Arg make_arg(const T& value) {
 
 class CallLog {
 public:
+    // Kept out of line: the hosts's call paths stay lean when nothing records.
     template <typename... Args>
-    void add(OBJHANDLE vessel, const char* name, const Args&... args) {
+    [[gnu::noinline]] void add(OBJHANDLE vessel, const char* name, Args... args) {
         calls_.push_back(HostCall{name, {make_arg(args)...}, vessel});
     }
 

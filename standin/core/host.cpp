@@ -8,8 +8,6 @@ namespace standin {
 
 namespace {
 
-Host* current = nullptr;
-
 [[noreturn]] void host_fault(const char* what) {
     std::fprintf(stderr, "stand-in host: %s\n", what);
     std::abort();
@@ -19,21 +17,24 @@ Host* current = nullptr;
 
 Host::Host(World& world, std::filesystem::path installation)
     : world_(world), installation_(std::move(installation)), meshes_(installation_) {
-    if (current != nullptr) host_fault("a second host was started while one is current");
-    current = this;
+    if (detail::current != nullptr) host_fault("a second host was started while one is current");
+    detail::current = this;
 }
 
 Host::~Host() {
-    if (current == this) current = nullptr;
+    if (detail::current == this) detail::current = nullptr;
 }
 
-Host& current_host() {
-    if (current == nullptr) host_fault("a module called the host API with no host running");
-    return *current;
-}
+namespace detail {
+
+Host* current = nullptr;
+
+void no_current_host() { host_fault("a module called the host API with no host running"); }
+
+}  // namespace detail
 
 Host* current_host_if_any() {
-    return current;
+    return detail::current;
 }
 
 VesselRecord& Host::add_vessel(std::string name, std::string class_name, int flight_model) {
@@ -55,14 +56,7 @@ void Host::remove_vessel(OBJHANDLE vessel) {
     vessels_.erase(it);
 }
 
-VesselRecord& Host::vessel(OBJHANDLE vessel) {
-    // Every VESSEL operation comes through here: the handle is the record's
-    // address, handed to the module at creation, so no search is needed.
-    auto* record = reinterpret_cast<VesselRecord*>(vessel);
-    if (record == nullptr || record->live_tag != VesselRecord::kLiveTag)
-        host_fault("a module named a vessel the host does not know");
-    return *record;
-}
+void Host::unknown_vessel() { host_fault("a module named a vessel the host does not know"); }
 
 std::vector<VesselRecord*> Host::vessels() {
     std::vector<VesselRecord*> out;

@@ -47,15 +47,23 @@ public:
     // Starts recording every host call into log (null stops it).
     void record_into(CallLog* log) { log_ = log; }
     CallLog* log() const { return log_; }
+    // Arguments by value: nothing needs an address on the path that does
+    // not record.
     template <typename... Args>
-    void record(OBJHANDLE vessel, const char* name, const Args&... args) {
-        if (log_ != nullptr) log_->add(vessel, name, args...);
+    void record(OBJHANDLE vessel, const char* name, Args... args) {
+        if (__builtin_expect(log_ != nullptr, 0)) log_->add(vessel, name, args...);
     }
 
     VesselRecord& add_vessel(std::string name, std::string class_name, int flight_model);
     void remove_vessel(OBJHANDLE vessel);
     // The record of a vessel handle; aborts on a handle the host never gave.
-    VesselRecord& vessel(OBJHANDLE vessel);
+    VesselRecord& vessel(OBJHANDLE vessel) {
+        // The handle is the record's address, handed to the module at
+        // creation: every VESSEL operation comes through here, so no search.
+        auto* record = reinterpret_cast<VesselRecord*>(vessel);
+        if (record == nullptr || record->live_tag != VesselRecord::kLiveTag) unknown_vessel();
+        return *record;
+    }
     std::vector<VesselRecord*> vessels();
 
     SURFHANDLE register_texture(const char* name);
@@ -72,6 +80,8 @@ public:
     std::vector<TransformBirth> transform_births;
 
 private:
+    [[noreturn]] static void unknown_vessel();
+
     World& world_;
     std::filesystem::path installation_;
     MeshLibrary meshes_;
@@ -83,7 +93,14 @@ private:
 
 // The current host; a module calling the API with none is a host fault and
 // ends the process with a message.
-Host& current_host();
+namespace detail {
+extern Host* current;
+[[noreturn]] void no_current_host();
+}  // namespace detail
+inline Host& current_host() {
+    if (detail::current == nullptr) detail::no_current_host();
+    return *detail::current;
+}
 // The current host, or null when none runs (as while a module's own static
 // objects are built at load time outside any host).
 Host* current_host_if_any();
