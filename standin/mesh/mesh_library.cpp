@@ -11,7 +11,11 @@ MeshLibrary::MeshLibrary(std::filesystem::path installation)
 
 std::filesystem::path MeshLibrary::file_of(const std::string& name) const {
     const std::filesystem::path relative(name);
-    if (name.empty() || relative.is_absolute() || relative.has_root_name()) return {};
+    // has_root_directory too: on Windows "/etc/x" is not absolute (no
+    // drive) yet would still leave the installation.
+    if (name.empty() || relative.is_absolute() || relative.has_root_name() ||
+        relative.has_root_directory())
+        return {};
     for (const auto& part : relative)
         if (part == "..") return {};
     return installation_ / "Meshes" / (name + ".obj");
