@@ -127,6 +127,8 @@ Options parse_options(const std::vector<std::string>& args, const std::string& d
             o.attitude_hold = false;
         } else if (a == "--no-progress") {
             o.progress = false;
+        } else if (a == "--report") {
+            o.report = true;
         } else if (a == "--modules") {
             o.modules = value();
         } else if (!a.empty() && a[0] == '-') {
@@ -168,6 +170,9 @@ std::string usage_text(const std::string& default_modules, const std::string& de
            "  --no-hold             no attitude hold (by default the attitude thrusters\n"
            "                        null the body rates whenever no attitude group is fired)\n"
            "  --no-progress         no progress bar (it is shown only on a terminal anyway)\n"
+           "  --report              print each vessel's report (what its module declared:\n"
+           "                        masses, tank, thrusters, groups, plumes, mesh, animations)\n"
+           "                        before the run\n"
            "  --modules DIR         folder of the vessel modules (default " +
            default_modules +
            ")\n"

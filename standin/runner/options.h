@@ -40,6 +40,7 @@ struct Options {
     std::string svg;
     bool attitude_hold = true;
     bool progress = true;
+    bool report = false;  // print each vessel's declared make-up before the run
     std::string modules;
     bool help = false;
 };

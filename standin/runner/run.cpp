@@ -6,6 +6,7 @@
 #include <fstream>
 #include <stdexcept>
 
+#include "standin/core/vessel_report.h"
 #include "standin/runner/drift_plot.h"
 #include "standin/runner/hud_svg.h"
 #include "standin/runner/progress_bar.h"
@@ -43,6 +44,9 @@ int run(const Options& o, std::FILE* out, std::FILE* err) {
         Simulation sim(read_scenario_file(file), o.modules);
         OrbitalWorld& world = sim.world();
         world.set_attitude_hold(o.attitude_hold);
+        if (o.report)
+            for (SessionVessel* v : sim.vessels())
+                std::fputs(vessel_report(sim.host(), *v->record).c_str(), out);
 
         const double start = world.sim_time();
         const double until = o.until.value_or(start + 60.0);
