@@ -39,8 +39,8 @@ protected:
     const std::vector<DrawnText>& draw(int w = 1024, int h = 768) {
         skp.clear();
         log.clear();
-        spec = hud(w, h);
-        EXPECT_TRUE(session->draw_hud(*v, spec, skp, 1));
+        hps = hud(w, h);
+        EXPECT_TRUE(session->draw_hud(*v, hps, skp, 1));
         return skp.texts();
     }
     std::vector<int> rows() const {
@@ -52,18 +52,18 @@ protected:
     standin::SessionVessel* v = nullptr;
     krv* k = nullptr;
     standin::RecordingSketchpad skp;
-    HUDPAINTSPEC spec{};
+    HUDPAINTSPEC hps{};
 };
 
 TEST_F(HudOverlay, HostDefaultFirstThenTheTwoMasses) {
     skp.clear();
     log.clear();
-    spec = hud(1024, 768);
-    EXPECT_TRUE(session->draw_hud(*v, spec, skp, 3));
+    hps = hud(1024, 768);
+    EXPECT_TRUE(session->draw_hud(*v, hps, skp, 3));
     ASSERT_EQ(log.size(), 3u) << testing::PrintToString(krvtest::describe(log));
     EXPECT_EQ(log[0].name, "VESSEL3::clbkDrawHUD");
     EXPECT_EQ(std::get<std::int64_t>(log[0].args[0]), 3);
-    EXPECT_EQ(std::get<const void*>(log[0].args[1]), static_cast<const void*>(&spec));
+    EXPECT_EQ(std::get<const void*>(log[0].args[1]), static_cast<const void*>(&hps));
     EXPECT_EQ(std::get<const void*>(log[0].args[2]), static_cast<const void*>(&skp));
     EXPECT_EQ(log[1].name, "GetEmptyMass");
     EXPECT_EQ(log[2].name, "GetPropellantMass");

@@ -70,8 +70,8 @@ TEST_F(CommaLocale, HudFiguresKeepTheDecimalPoint) {
     k.mean_lon = 28.6478898;
     k.drift_rate = -0.985649590;
     standin::RecordingSketchpad skp;
-    HUDPAINTSPEC spec{1024, 768, 512, 384, 10.0, 8};
-    session->draw_hud(v, spec, skp);
+    HUDPAINTSPEC hps{1024, 768, 512, 384, 10.0, 8};
+    session->draw_hud(v, hps, skp);
     ASSERT_EQ(skp.texts().size(), 8u);
     EXPECT_EQ(skp.texts()[0].bytes, "Remaining dV = 1765.76 m/s");
     EXPECT_EQ(skp.texts()[4].bytes,

@@ -12,10 +12,10 @@ Session::~Session() {
     while (!vessels_.empty()) destroy(vessels_.back());
 }
 
-SessionVessel& Session::create(const VesselSpec& spec) {
-    ModuleLibrary& module = loader_.for_class(spec.class_name);
-    VesselRecord& record = host_.add_vessel(spec.name, spec.class_name, spec.flight_model);
-    VESSEL* base = module.exports().zvcInit(record.handle(), spec.flight_model);
+SessionVessel& Session::create(const VesselSpec& order) {
+    ModuleLibrary& module = loader_.for_class(order.class_name);
+    VesselRecord& record = host_.add_vessel(order.name, order.class_name, order.flight_model);
+    VESSEL* base = module.exports().zvcInit(record.handle(), order.flight_model);
     // The class's module builds its vessels on VESSEL3; the host holds them
     // through the VESSEL base and reaches the callbacks through the derived
     // class, as the module's interface version says it may.
@@ -23,8 +23,8 @@ SessionVessel& Session::create(const VesselSpec& spec) {
     vessels_.push_back({&record, object, &module});
 
     object->clbkSetupClass(nullptr);
-    if (spec.scenario_lines) {
-        ScenarioBlock block(*spec.scenario_lines);
+    if (order.scenario_lines) {
+        ScenarioBlock block(*order.scenario_lines);
         // The status the host fills from its own lines is the vessel record.
         object->clbkLoadState(block.handle(), &record);
     }

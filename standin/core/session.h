@@ -38,7 +38,7 @@ public:
 
     // zvcInit, clbkSetupClass, clbkLoadState (from a scenario), then
     // clbkAfterCreation. Throws ModuleLoadError when the class has no module.
-    SessionVessel& create(const VesselSpec& spec);
+    SessionVessel& create(const VesselSpec& order);
     void destroy(SessionVessel& vessel);
 
     // One simulation step of dt seconds for every vessel: clbkPreStep, the

@@ -46,27 +46,27 @@ std::array<char, 256> KeySpec::key_state() const {
 }
 
 std::optional<KeySpec> parse_key(const std::string& text) {
-    KeySpec spec;
-    spec.text = text;
+    KeySpec key;
+    key.text = text;
     std::string rest = upper(text);
     for (auto plus = rest.find('+'); plus != std::string::npos; plus = rest.find('+')) {
         const std::string mod = rest.substr(0, plus);
         rest = rest.substr(plus + 1);
         if (mod == "SHIFT" || mod == "LSHIFT")
-            spec.left_shift = true;
+            key.left_shift = true;
         else if (mod == "RSHIFT")
-            spec.right_shift = true;
+            key.right_shift = true;
         else if (mod == "CTRL")
-            spec.ctrl = true;
+            key.ctrl = true;
         else if (mod == "ALT")
-            spec.alt = true;
+            key.alt = true;
         else
             return std::nullopt;
     }
     const auto code = code_of(rest);
     if (!code) return std::nullopt;
-    spec.code = *code;
-    return spec;
+    key.code = *code;
+    return key;
 }
 
 }  // namespace standin

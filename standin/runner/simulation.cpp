@@ -31,8 +31,8 @@ int Simulation::press(SessionVessel& vessel, const KeySpec& key) {
 
 HudFrame Simulation::hud(SessionVessel& vessel, int width, int height) {
     RecordingSketchpad pad;
-    HUDPAINTSPEC spec{width, height, width / 2, height / 2, height / 60.0, height / 48};
-    session_->draw_hud(vessel, spec, pad);
+    HUDPAINTSPEC hps{width, height, width / 2, height / 2, height / 60.0, height / 48};
+    session_->draw_hud(vessel, hps, pad);
     return {world_->sim_time(), vessel.record->name, width, height, pad.texts()};
 }
 

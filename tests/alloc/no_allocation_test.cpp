@@ -160,10 +160,10 @@ TEST_F(NoAllocation, StepsWhileTrackingAndWhileMechanismsMove) {
 
 TEST_F(NoAllocation, HudRedraws) {
     CountingSketchpad skp;
-    HUDPAINTSPEC spec{1280, 720, 640, 360, 10.0, 8};
+    HUDPAINTSPEC hps{1280, 720, 640, 360, 10.0, 8};
     k->drift_rate = 1e300;  // a line cut at the buffer
     AllocationWindow window;
-    for (int i = 0; i < 200; ++i) k->clbkDrawHUD(1, &spec, &skp);
+    for (int i = 0; i < 200; ++i) k->clbkDrawHUD(1, &hps, &skp);
     EXPECT_EQ(window.count(), 0);
     EXPECT_EQ(skp.texts, 200 * 8);
     EXPECT_EQ(skp.colours, 200 * 8);
