@@ -4,8 +4,8 @@
 
 #include <cstdio>
 
-#include "bench/allocation_counter.h"
 #include "bench/bench_host.h"
+#include "tests/alloc/allocation_counter.h"
 
 namespace {
 
@@ -29,10 +29,10 @@ void BM_DrawHUD_1080(benchmark::State& state) {
     v->clbkPostStep(0.0, 1.0, 58470.0);  // the drift figures the HUD prints
     NullSketchpad skp;
     const HUDPAINTSPEC hps{1920, 1080, 960, 540, 10.0, 8};
-    const std::size_t before = krvbench::allocations();
+    const std::size_t before = krvtest::allocations();
     for (auto _ : state) benchmark::DoNotOptimize(v->clbkDrawHUD(1, &hps, &skp));
     state.counters["allocs/iter"] = benchmark::Counter(
-        static_cast<double>(krvbench::allocations() - before), benchmark::Counter::kAvgIterations);
+        static_cast<double>(krvtest::allocations() - before), benchmark::Counter::kAvgIterations);
 }
 BENCHMARK(BM_DrawHUD_1080);
 

@@ -5,8 +5,8 @@
 #include <cmath>
 #include <cstdint>
 
-#include "bench/allocation_counter.h"
 #include "bench/bench_host.h"
+#include "tests/alloc/allocation_counter.h"
 
 namespace {
 
@@ -14,14 +14,14 @@ constexpr double kStep = 1.0;  // [s]
 
 void report_allocations(benchmark::State& state, std::size_t before) {
     state.counters["allocs/iter"] = benchmark::Counter(
-        static_cast<double>(krvbench::allocations() - before), benchmark::Counter::kAvgIterations);
+        static_cast<double>(krvtest::allocations() - before), benchmark::Counter::kAvgIterations);
 }
 
 void run_post_step(benchmark::State& state, const std::vector<std::string>& block, double dt) {
     krvbench::BenchHost bench;
     VESSEL3* v = bench.spawn(block).object;
     for (int i = 0; i < 200; ++i) v->clbkPostStep(0.0, kStep, 58470.0);  // settle the dishes
-    const std::size_t before = krvbench::allocations();
+    const std::size_t before = krvtest::allocations();
     for (auto _ : state) v->clbkPostStep(0.0, dt, 58470.0);
     report_allocations(state, before);
 }

@@ -2,8 +2,8 @@
 // should not grow with the number of vessels.
 #include <benchmark/benchmark.h>
 
-#include "bench/allocation_counter.h"
 #include "bench/bench_host.h"
+#include "tests/alloc/allocation_counter.h"
 #include "vessel/krv.h"
 
 namespace {
@@ -11,10 +11,10 @@ namespace {
 void BM_PostStep_Vessels(benchmark::State& state) {
     krvbench::BenchHost bench;
     const auto n = static_cast<std::size_t>(state.range(0));
-    const std::size_t bytes_before = krvbench::allocated_bytes();
+    const std::size_t bytes_before = krvtest::allocated_bytes();
     for (std::size_t i = 0; i < n; ++i) bench.spawn(krvbench::deployed_block());
     const double bytes_per_vessel =
-        static_cast<double>(krvbench::allocated_bytes() - bytes_before) / static_cast<double>(n);
+        static_cast<double>(krvtest::allocated_bytes() - bytes_before) / static_cast<double>(n);
     for (auto _ : state)
         for (auto& v : bench.session->vessels()) v.object->clbkPostStep(0.0, 1.0, 58470.0);
     state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(n));
