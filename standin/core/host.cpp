@@ -29,7 +29,9 @@ namespace detail {
 
 Host* current = nullptr;
 
-void no_current_host() { host_fault("a module called the host API with no host running"); }
+void no_current_host() {
+    host_fault("a module called the host API with no host running");
+}
 
 }  // namespace detail
 
@@ -56,7 +58,9 @@ void Host::remove_vessel(OBJHANDLE vessel) {
     vessels_.erase(it);
 }
 
-void Host::unknown_vessel() { host_fault("a module named a vessel the host does not know"); }
+void Host::unknown_vessel() {
+    host_fault("a module named a vessel the host does not know");
+}
 
 std::vector<VesselRecord*> Host::vessels() {
     std::vector<VesselRecord*> out;

@@ -35,7 +35,7 @@ bool to_number(const std::string& text, double& out) {
 // what is wrong with them.
 bool numbers(const std::vector<std::string>& w, std::size_t first, std::size_t count,
              std::vector<double>& out, std::string& error) {
-    const std::string key = w[0];
+    const std::string& key = w[0];
     if (w.size() != first + count) {
         error = key + " needs " + std::to_string(count) + " numbers, got " +
                 std::to_string(w.size() - first);

@@ -38,6 +38,8 @@ public:
     // mjd: the date at simulation time `time` [s].
     explicit OrbitalWorld(double mjd, double time = 0.0);
     ~OrbitalWorld() override;
+    OrbitalWorld(const OrbitalWorld&) = delete;
+    OrbitalWorld& operator=(const OrbitalWorld&) = delete;
 
     // ---- World
     double sim_time() const override { return time_; }
