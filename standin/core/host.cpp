@@ -29,7 +29,9 @@ namespace detail {
 
 Host* current = nullptr;
 
-void no_current_host() { host_fault("a module called the host API with no host running"); }
+void no_current_host() {
+    host_fault("a module called the host API with no host running");
+}
 
 }  // namespace detail
 
@@ -56,7 +58,9 @@ void Host::remove_vessel(OBJHANDLE vessel) {
     vessels_.erase(it);
 }
 
-void Host::unknown_vessel() { host_fault("a module named a vessel the host does not know"); }
+void Host::unknown_vessel() {
+    host_fault("a module named a vessel the host does not know");
+}
 
 std::vector<VesselRecord*> Host::vessels() {
     std::vector<VesselRecord*> out;
@@ -66,6 +70,11 @@ std::vector<VesselRecord*> Host::vessels() {
 
 SURFHANDLE Host::register_texture(const char* name) {
     const std::string wanted = name != nullptr ? name : "";
+    // Every vessel of a class registers the same textures in its set-up: a
+    // name already known keeps its handle, so that a host that creates and
+    // removes vessels for a long time does not grow a table per vessel.
+    for (auto& known : textures_)
+        if (known.name == wanted) return reinterpret_cast<SURFHANDLE>(&known);
     Texture t{wanted, {}};
     // Textures live in the installation's Textures folder, in any of the
     // image formats the host reads.
@@ -76,8 +85,7 @@ SURFHANDLE Host::register_texture(const char* name) {
             break;
         }
     }
-    if (t.file.empty() &&
-        std::find(unresolved_.begin(), unresolved_.end(), wanted) == unresolved_.end()) {
+    if (t.file.empty()) {
         unresolved_.push_back(wanted);
         std::fprintf(stderr,
                      "stand-in host: texture \"%s\" not found in %s; plumes drawn without it\n",
