@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "fuzz/sanitizer_options.h"
 #include "standin/core/host.h"
 #include "standin/core/scenario_block.h"
 #include "standin/core/scripted_world.h"

@@ -140,6 +140,19 @@ TEST(ScenarioFile, CalendarDateIsUtc) {
     EXPECT_EQ(s.vessels[0].line_numbers, std::vector<int>{3});
 }
 
+// Form feeds and vertical tabs split words like blanks do: a line of them
+// alone is a blank line, in the header and in a block, not a line without
+// a first word.
+TEST(ScenarioFile, LinesOfOtherWhiteSpaceAreBlank) {
+    const auto s = standin::parse_scenario(
+        "\f\nDATE MJD 60476\n\v \f\nVESSEL A KRV\n\v\n  STATE 1 2 3 4 5 6\f\n\t\f\nEND\n",
+        "ws.scn");
+    EXPECT_EQ(s.mjd, 60476.0);
+    ASSERT_EQ(s.vessels.size(), 1u);
+    EXPECT_EQ(s.vessels[0].lines, std::vector<std::string>{"STATE 1 2 3 4 5 6"});
+    EXPECT_EQ(s.vessels[0].line_numbers, std::vector<int>{6});
+}
+
 struct BadOption {
     const char* args;
     const char* contains;

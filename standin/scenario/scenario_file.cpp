@@ -27,10 +27,14 @@ std::vector<std::string> words(const std::string& line) {
     return out;
 }
 
+// All the white space that splits words: a line of form feeds or vertical
+// tabs is as blank as an empty one.
+const char* const kWhiteSpace = " \t\n\v\f\r";
+
 std::string trimmed(const std::string& s) {
-    const auto first = s.find_first_not_of(" \t\r");
+    const auto first = s.find_first_not_of(kWhiteSpace);
     if (first == std::string::npos) return "";
-    const auto last = s.find_last_not_of(" \t\r");
+    const auto last = s.find_last_not_of(kWhiteSpace);
     return s.substr(first, last - first + 1);
 }
 
@@ -66,7 +70,7 @@ public:
                 block_ = nullptr;
             } else if (!text.empty() && text[0] != '#') {
                 const auto w = words(text);
-                if (w[0] == "VESSEL") {
+                if (!w.empty() && w[0] == "VESSEL") {
                     fail(block_->line, "the block of vessel '" + block_->name +
                                            "' has no END before the next VESSEL (line " +
                                            std::to_string(number) + ")");
@@ -95,6 +99,7 @@ public:
 private:
     void header_or_vessel(int number, const std::string& text) {
         const auto w = words(text);
+        if (w.empty()) return;  // white space only (words may know more of it than trimmed)
         if (w[0] == "VESSEL") {
             if (w.size() != 3) return fail(number, "VESSEL needs a name and a class");
             for (const auto& v : scenario_.vessels)
