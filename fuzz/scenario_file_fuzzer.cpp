@@ -2,8 +2,8 @@
 // what is wrong ("file:line: message", or "file: message" for the file as a
 // whole) or gives a scenario, which the loader brings into a session with
 // the real KRV module in an orbital world. The loader in turn either names
-// the problems or gives vessels that fly a step and save a scenario that
-// the reader takes back. Any other outcome (a crash, a sanitizer report,
+// the problems or gives vessels, which save a scenario that loads again and
+// then fly a step. Any other outcome (a crash, a sanitizer report,
 // another exception, a hang caught by -timeout) is a finding.
 #include <cstddef>
 #include <cstdint>
@@ -98,13 +98,21 @@ int count_lines(const std::string& text) {
     return n + (text.empty() || text.back() == '\n' ? 0 : 1);
 }
 
-void fly_and_save(standin::Session& session, standin::OrbitalWorld& world) {
-    session.step(1.0);
+// A scenario the host has just loaded, saved at once, must read and load
+// again: nothing the reader accepted may come out as something it refuses.
+void save_and_reload(Rig& r, standin::Session& session, standin::OrbitalWorld& world) {
     const std::string saved = standin::write_scenario(session, world);
     try {
-        standin::parse_scenario(saved, "saved.scn");
+        const standin::Scenario again = standin::parse_scenario(saved, "saved.scn");
+        standin::OrbitalWorld world_again(again.mjd, again.time);
+        r.world.now = &world_again;
+        {
+            standin::Session session_again(r.host, r.loader);
+            standin::load_vessels(again, session_again, r.loader, world_again);
+        }
+        r.world.now = &world;
     } catch (const standin::ScenarioError& e) {
-        finding("the reader refuses a scenario the host saved", saved + "\n" + e.what());
+        finding("the host refuses a scenario it saved", saved + "\n" + e.what());
     }
 }
 
@@ -131,7 +139,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         standin::Session session(r.host, r.loader);
         try {
             standin::load_vessels(scenario, session, r.loader, world);
-            fly_and_save(session, world);
+            save_and_reload(r, session, world);
+            // And it flies: a step through the world and every vessel.
+            session.step(1.0);
+            standin::write_scenario(session, world);
         } catch (const standin::ScenarioError& e) {
             check_error(e, line_count);
         } catch (const std::exception& e) {
