@@ -180,16 +180,28 @@ TEST_P(BadOptions, GiveAMessageAndStatusTwo) {
     EXPECT_NE(o.output.find(GetParam().contains), std::string::npos) << o.output;
 }
 
-INSTANTIATE_TEST_SUITE_P(Options, BadOptions,
-                         ::testing::Values(BadOption{"--frobnicate", "unknown option"},
-                                           BadOption{"--dt 0", "--dt"},
-                                           BadOption{"--dt", "needs a value"},
-                                           BadOption{"--key 5", "TIME:KEY"},
-                                           BadOption{"--key 5:Hyper+G", "unknown key"},
-                                           BadOption{"--burn 1:10:nozzle", "unknown group"},
-                                           BadOption{"--burn 1:10:main:2", "level"},
-                                           BadOption{"--hud 1024by768", "WIDTHxHEIGHT"},
-                                           BadOption{"a.scn b.scn", "second scenario"}));
+INSTANTIATE_TEST_SUITE_P(
+    Options, BadOptions,
+    ::testing::Values(BadOption{"--frobnicate", "unknown option"}, BadOption{"--dt 0", "--dt"},
+                      BadOption{"--until 1e300", "--until"}, BadOption{"--until 3.3e9", "--until"},
+                      BadOption{"--dt", "needs a value"}, BadOption{"--key 5", "TIME:KEY"},
+                      BadOption{"--key 5:Hyper+G", "unknown key"},
+                      BadOption{"--burn 1:10:nozzle", "unknown group"},
+                      BadOption{"--burn 1:10:main:2", "level"},
+                      BadOption{"--hud 1024by768", "WIDTHxHEIGHT"},
+                      BadOption{"a.scn b.scn", "second scenario"}));
+
+// A run may not fly past 2100: the scenario it saved could not be read.
+TEST(Krvsim, RunEndingPastTheLastDateIsRefused) {
+    const std::string path =
+        temp_file("near_2100.scn", "DATE MJD 88068.9999\nTIME 0\nVESSEL KRV-1 KRV\n" +
+                                       std::string(kOrbit) + "END\n");
+    const Outcome near_end = krvsim("'" + path + "' --until 5");
+    EXPECT_EQ(near_end.status, 0) << near_end.output;
+    const Outcome past_end = krvsim("'" + path + "' --until 10");
+    EXPECT_EQ(past_end.status, 2) << past_end.output;
+    EXPECT_NE(past_end.output.find("--until"), std::string::npos) << past_end.output;
+}
 
 TEST(Krvsim, HelpListsTheOptions) {
     const Outcome o = krvsim("--help");

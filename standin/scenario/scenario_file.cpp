@@ -16,9 +16,6 @@ namespace standin {
 namespace {
 
 constexpr double kMjdZero = 2400000.5;
-// ERFA's Earth ephemeris covers 1900 to 2100.
-constexpr double kFirstMjd = 15020.0;  // 1900-01-01
-constexpr double kLastMjd = 88069.0;   // 2100-01-01
 
 std::vector<std::string> words(const std::string& line) {
     std::istringstream in(line);
@@ -132,7 +129,7 @@ private:
         } else {
             return fail(number, "DATE needs 'MJD number' or a date like 2024-06-15T00:00:00");
         }
-        if (!(mjd >= kFirstMjd && mjd <= kLastMjd))
+        if (!(mjd >= kScenarioFirstMjd && mjd <= kScenarioLastMjd))
             return fail(number, "DATE out of range: the years 1900 to 2100 (MJD 15020 to 88069)");
         scenario_.mjd = mjd;
         have_date_ = true;
@@ -143,7 +140,8 @@ private:
         double t = 0.0;
         if (w.size() != 2 || !to_number(w[1], t))
             return fail(number, "TIME needs one number of seconds");
-        if (!(t >= 0.0 && t <= 3.2e9)) return fail(number, "TIME out of range: 0 to 3.2e9 s");
+        if (!(t >= 0.0 && t <= kScenarioLastTime))
+            return fail(number, "TIME out of range: 0 to 3.2e9 s");
         scenario_.time = t;
         have_time_ = true;
     }
