@@ -282,3 +282,20 @@ TEST(HostLines, AttitudeQuaternionOfAnySizeIsNormalised) {
         EXPECT_NEAR(a->q.z, c.want.z, 1e-15) << c.line;
     }
 }
+
+// The writer prints doubles with round-trip precision, subnormal ones too;
+// the reader takes them back, and refuses only what is not a finite number.
+TEST(HostLines, SubnormalNumbersAreNumbers) {
+    const standin::HostLine rate = standin::parse_host_line("RATE 3e-311 -4.9e-324 0");
+    const auto* r = std::get_if<standin::RateLine>(&rate);
+    ASSERT_NE(r, nullptr);
+    EXPECT_EQ(r->omega.x, 3e-311);
+    EXPECT_EQ(r->omega.y, -4.9e-324);
+    const standin::HostLine quat =
+        standin::parse_host_line("ATTITUDE QUAT 1 3.3333333333331585e-311 0 0");
+    EXPECT_NE(std::get_if<standin::AttitudeLine>(&quat), nullptr);
+    for (const char* bad : {"RATE 1e309 0 0", "RATE inf 0 0", "RATE nan 0 0", "RATE 1x 0 0"}) {
+        const standin::HostLine refused = standin::parse_host_line(bad);
+        EXPECT_NE(std::get_if<standin::HostLineError>(&refused), nullptr) << bad;
+    }
+}

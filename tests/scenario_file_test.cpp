@@ -150,6 +150,12 @@ TEST(ScenarioFile, CalendarDateIsUtc) {
     EXPECT_EQ(s.vessels[0].line_numbers, std::vector<int>{3});
 }
 
+TEST(ScenarioFile, SubnormalTimeIsANumber) {
+    const auto s = standin::parse_scenario(
+        "DATE MJD 60476\nTIME 4.9e-324\nVESSEL A KRV\nSTATE 1 2 3 4 5 6\nEND\n", "t.scn");
+    EXPECT_EQ(s.time, 4.9e-324);
+}
+
 // Form feeds and vertical tabs split words like blanks do: a line of them
 // alone is a blank line, in the header and in a block, not a line without
 // a first word.

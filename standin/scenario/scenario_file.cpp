@@ -2,7 +2,6 @@
 
 #include <erfa.h>
 
-#include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -35,11 +34,14 @@ std::string trimmed(const std::string& s) {
     return s.substr(first, last - first + 1);
 }
 
+// A whole word that is a finite number. strtod's range error is not the
+// test: it flags an overflow (which comes back infinite and is refused) but
+// also a subnormal such as 3e-311, a number like any other, which the
+// writer may well have written.
 bool to_number(const std::string& text, double& out) {
-    errno = 0;
     char* end = nullptr;
     out = std::strtod(text.c_str(), &end);
-    return end != text.c_str() && *end == '\0' && errno == 0 && std::isfinite(out);
+    return end != text.c_str() && *end == '\0' && std::isfinite(out);
 }
 
 // "2024-06-15T00:00:00" or "2024-06-15": a UTC calendar date.

@@ -1,6 +1,5 @@
 #include "standin/world/host_lines.h"
 
-#include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -24,11 +23,14 @@ std::vector<std::string> words(const std::string& line) {
     return out;
 }
 
+// A whole word that is a finite number. strtod's range error is not the
+// test: it flags an overflow (which comes back infinite and is refused) but
+// also a subnormal such as 3e-311, a number like any other, which the
+// writer may well have written.
 bool to_number(const std::string& text, double& out) {
-    errno = 0;
     char* end = nullptr;
     out = std::strtod(text.c_str(), &end);
-    return end != text.c_str() && *end == '\0' && errno == 0 && std::isfinite(out);
+    return end != text.c_str() && *end == '\0' && std::isfinite(out);
 }
 
 // Reads count numbers after the key (and after skip more words), or says
