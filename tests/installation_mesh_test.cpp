@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <vector>
 
 #include "standin/animation/animated_mesh.h"
 #include "standin/animation/dish_pointing.h"
@@ -169,6 +170,24 @@ TEST(Textures, TheExhaustTexturesResolveToInstallationFiles) {
         EXPECT_EQ(std::string(signature + 1, 3), "PNG") << name;
     }
     EXPECT_TRUE(host.unresolved_textures().empty());
+}
+
+// Each vessel's set-up registers the exhaust textures again; a host that
+// creates and removes vessels for hours must not keep a record per call.
+TEST(Textures, ASecondRegistrationOfANameKeepsItsHandle) {
+    standin::ScriptedWorld world;
+    standin::Host host(world, KRV_DATA_DIR);
+    const SURFHANDLE first = host.register_texture("exhaust");
+    const SURFHANDLE other = host.register_texture("exhaust_atrcs");
+    const SURFHANDLE missing = host.register_texture("no_such_texture");
+    EXPECT_NE(first, other);
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(host.register_texture("exhaust"), first);
+        EXPECT_EQ(host.register_texture("exhaust_atrcs"), other);
+        EXPECT_EQ(host.register_texture("no_such_texture"), missing);
+    }
+    EXPECT_EQ(host.texture(first)->name, "exhaust");
+    EXPECT_EQ(host.unresolved_textures(), std::vector<std::string>{"no_such_texture"});
 }
 
 // A vessel in a host whose installation lacks the mesh and the textures:

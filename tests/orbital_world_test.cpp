@@ -6,9 +6,11 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <variant>
 
 #include "standin/core/vessel_record.h"
 #include "standin/world/earth.h"
+#include "standin/world/host_lines.h"
 #include "standin/world/orbital_elements.h"
 #include "standin/world/vec3.h"
 
@@ -250,3 +252,50 @@ TEST(OrbitalWorld, AttitudeThrustersTurnTheVesselThroughItsInertia) {
 }
 
 }  // namespace
+
+// A quaternion is a direction in four dimensions: its size does not matter,
+// however large, and only one too small to tell from zero is refused.
+TEST(HostLines, AttitudeQuaternionOfAnySizeIsNormalised) {
+    struct Case {
+        const char* line;
+        bool taken;
+        standin::Quaternion want;
+    };
+    const Case cases[] = {
+        {"ATTITUDE QUAT 2 0 0 0", true, {1, 0, 0, 0}},
+        {"ATTITUDE QUAT 1e300 1e-300 0 0", true, {1, 0, 0, 0}},
+        {"ATTITUDE QUAT 0 -3e300 0 4e300", true, {0, -0.6, 0, 0.8}},
+        {"ATTITUDE QUAT 3e-200 0 4e-200 0", false, {}},
+        {"ATTITUDE QUAT 0 0 0 0", false, {}},
+    };
+    for (const Case& c : cases) {
+        const standin::HostLine parsed = standin::parse_host_line(c.line);
+        const auto* a = std::get_if<standin::AttitudeLine>(&parsed);
+        if (!c.taken) {
+            EXPECT_NE(std::get_if<standin::HostLineError>(&parsed), nullptr) << c.line;
+            continue;
+        }
+        ASSERT_NE(a, nullptr) << c.line;
+        EXPECT_NEAR(a->q.w, c.want.w, 1e-15) << c.line;
+        EXPECT_NEAR(a->q.x, c.want.x, 1e-15) << c.line;
+        EXPECT_NEAR(a->q.y, c.want.y, 1e-15) << c.line;
+        EXPECT_NEAR(a->q.z, c.want.z, 1e-15) << c.line;
+    }
+}
+
+// The writer prints doubles with round-trip precision, subnormal ones too;
+// the reader takes them back, and refuses only what is not a finite number.
+TEST(HostLines, SubnormalNumbersAreNumbers) {
+    const standin::HostLine rate = standin::parse_host_line("RATE 3e-311 -4.9e-324 0");
+    const auto* r = std::get_if<standin::RateLine>(&rate);
+    ASSERT_NE(r, nullptr);
+    EXPECT_EQ(r->omega.x, 3e-311);
+    EXPECT_EQ(r->omega.y, -4.9e-324);
+    const standin::HostLine quat =
+        standin::parse_host_line("ATTITUDE QUAT 1 3.3333333333331585e-311 0 0");
+    EXPECT_NE(std::get_if<standin::AttitudeLine>(&quat), nullptr);
+    for (const char* bad : {"RATE 1e309 0 0", "RATE inf 0 0", "RATE nan 0 0", "RATE 1x 0 0"}) {
+        const standin::HostLine refused = standin::parse_host_line(bad);
+        EXPECT_NE(std::get_if<standin::HostLineError>(&refused), nullptr) << bad;
+    }
+}

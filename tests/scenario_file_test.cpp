@@ -103,6 +103,16 @@ INSTANTIATE_TEST_SUITE_P(
         BadInput{"time_negative",
                  "DATE MJD 60476\nTIME -5\nVESSEL KRV-1 KRV\n" + std::string(kOrbit) + "END\n", 2,
                  "TIME out of range"},
+        // Far dates and times are refused before any world is made of them.
+        BadInput{"time_huge",
+                 "DATE MJD 60476\nTIME 1e300\nVESSEL KRV-1 KRV\n" + std::string(kOrbit) + "END\n",
+                 2, "TIME out of range"},
+        BadInput{"date_far_mjd",
+                 "DATE MJD 1e300\nTIME 0\nVESSEL KRV-1 KRV\n" + std::string(kOrbit) + "END\n", 1,
+                 "DATE out of range"},
+        BadInput{"date_far_calendar",
+                 "DATE 999999-01-01\nVESSEL KRV-1 KRV\n" + std::string(kOrbit) + "END\n", 1,
+                 "DATE out of range"},
         BadInput{"no_orbit", std::string(kHeader) + "VESSEL KRV-1 KRV\n  LID 0 0\nEND\n", 3,
                  "no orbit"},
         BadInput{"header_after_block",
@@ -140,6 +150,25 @@ TEST(ScenarioFile, CalendarDateIsUtc) {
     EXPECT_EQ(s.vessels[0].line_numbers, std::vector<int>{3});
 }
 
+TEST(ScenarioFile, SubnormalTimeIsANumber) {
+    const auto s = standin::parse_scenario(
+        "DATE MJD 60476\nTIME 4.9e-324\nVESSEL A KRV\nSTATE 1 2 3 4 5 6\nEND\n", "t.scn");
+    EXPECT_EQ(s.time, 4.9e-324);
+}
+
+// Form feeds and vertical tabs split words like blanks do: a line of them
+// alone is a blank line, in the header and in a block, not a line without
+// a first word.
+TEST(ScenarioFile, LinesOfOtherWhiteSpaceAreBlank) {
+    const auto s = standin::parse_scenario(
+        "\f\nDATE MJD 60476\n\v \f\nVESSEL A KRV\n\v\n  STATE 1 2 3 4 5 6\f\n\t\f\nEND\n",
+        "ws.scn");
+    EXPECT_EQ(s.mjd, 60476.0);
+    ASSERT_EQ(s.vessels.size(), 1u);
+    EXPECT_EQ(s.vessels[0].lines, std::vector<std::string>{"STATE 1 2 3 4 5 6"});
+    EXPECT_EQ(s.vessels[0].line_numbers, std::vector<int>{6});
+}
+
 struct BadOption {
     const char* args;
     const char* contains;
@@ -157,16 +186,28 @@ TEST_P(BadOptions, GiveAMessageAndStatusTwo) {
     EXPECT_NE(o.output.find(GetParam().contains), std::string::npos) << o.output;
 }
 
-INSTANTIATE_TEST_SUITE_P(Options, BadOptions,
-                         ::testing::Values(BadOption{"--frobnicate", "unknown option"},
-                                           BadOption{"--dt 0", "--dt"},
-                                           BadOption{"--dt", "needs a value"},
-                                           BadOption{"--key 5", "TIME:KEY"},
-                                           BadOption{"--key 5:Hyper+G", "unknown key"},
-                                           BadOption{"--burn 1:10:nozzle", "unknown group"},
-                                           BadOption{"--burn 1:10:main:2", "level"},
-                                           BadOption{"--hud 1024by768", "WIDTHxHEIGHT"},
-                                           BadOption{"a.scn b.scn", "second scenario"}));
+INSTANTIATE_TEST_SUITE_P(
+    Options, BadOptions,
+    ::testing::Values(BadOption{"--frobnicate", "unknown option"}, BadOption{"--dt 0", "--dt"},
+                      BadOption{"--until 1e300", "--until"}, BadOption{"--until 3.3e9", "--until"},
+                      BadOption{"--dt", "needs a value"}, BadOption{"--key 5", "TIME:KEY"},
+                      BadOption{"--key 5:Hyper+G", "unknown key"},
+                      BadOption{"--burn 1:10:nozzle", "unknown group"},
+                      BadOption{"--burn 1:10:main:2", "level"},
+                      BadOption{"--hud 1024by768", "WIDTHxHEIGHT"},
+                      BadOption{"a.scn b.scn", "second scenario"}));
+
+// A run may not fly past 2100: the scenario it saved could not be read.
+TEST(Krvsim, RunEndingPastTheLastDateIsRefused) {
+    const std::string path =
+        temp_file("near_2100.scn", "DATE MJD 88068.9999\nTIME 0\nVESSEL KRV-1 KRV\n" +
+                                       std::string(kOrbit) + "END\n");
+    const Outcome near_end = krvsim("'" + path + "' --until 5");
+    EXPECT_EQ(near_end.status, 0) << near_end.output;
+    const Outcome past_end = krvsim("'" + path + "' --until 10");
+    EXPECT_EQ(past_end.status, 2) << past_end.output;
+    EXPECT_NE(past_end.output.find("--until"), std::string::npos) << past_end.output;
+}
 
 TEST(Krvsim, HelpListsTheOptions) {
     const Outcome o = krvsim("--help");

@@ -125,18 +125,22 @@ THGROUP_HANDLE VESSEL::CreateThrusterGroup(THRUSTER_HANDLE* thrusters, int count
     Host& host = current_host();
     VesselRecord& v = self(vessel_);
     // The list is the caller's and may be reused at once: copy it now, and
-    // record the handles it held at the call.
-    standin::HostCall call{
-        "CreateThrusterGroup",
-        {standin::make_arg(thrusters), standin::make_arg(count), standin::make_arg(type)},
-        vessel_};
+    // record the handles it held at the call (only when something records:
+    // every vessel's set-up passes here).
     standin::ThrusterGroup group;
     group.type = type;
-    for (int i = 0; thrusters != nullptr && i < count; ++i) {
-        call.args.push_back(standin::make_arg(thrusters[i]));
+    if (thrusters != nullptr && count > 0) group.thrusters.reserve(static_cast<std::size_t>(count));
+    for (int i = 0; thrusters != nullptr && i < count; ++i)
         if (auto* t = v.thruster(thrusters[i])) group.thrusters.push_back(t);
+    if (host.log() != nullptr) {
+        standin::HostCall call{
+            "CreateThrusterGroup",
+            {standin::make_arg(thrusters), standin::make_arg(count), standin::make_arg(type)},
+            vessel_};
+        for (int i = 0; thrusters != nullptr && i < count; ++i)
+            call.args.push_back(standin::make_arg(thrusters[i]));
+        host.log()->add_call(std::move(call));
     }
-    if (host.log() != nullptr) host.log()->add_call(std::move(call));
     v.groups.push_back(std::move(group));
     return reinterpret_cast<THGROUP_HANDLE>(&v.groups.back());
 }

@@ -70,6 +70,11 @@ std::vector<VesselRecord*> Host::vessels() {
 
 SURFHANDLE Host::register_texture(const char* name) {
     const std::string wanted = name != nullptr ? name : "";
+    // Every vessel of a class registers the same textures in its set-up: a
+    // name already known keeps its handle, so that a host that creates and
+    // removes vessels for a long time does not grow a table per vessel.
+    for (auto& known : textures_)
+        if (known.name == wanted) return reinterpret_cast<SURFHANDLE>(&known);
     Texture t{wanted, {}};
     // Textures live in the installation's Textures folder, in any of the
     // image formats the host reads.
@@ -80,8 +85,7 @@ SURFHANDLE Host::register_texture(const char* name) {
             break;
         }
     }
-    if (t.file.empty() &&
-        std::find(unresolved_.begin(), unresolved_.end(), wanted) == unresolved_.end()) {
+    if (t.file.empty()) {
         unresolved_.push_back(wanted);
         std::fprintf(stderr,
                      "stand-in host: texture \"%s\" not found in %s; plumes drawn without it\n",

@@ -66,6 +66,7 @@ public:
     }
     std::vector<VesselRecord*> vessels();
 
+    // One handle per name, however often it is registered.
     SURFHANDLE register_texture(const char* name);
     const Texture* texture(SURFHANDLE h) const;
     // Names that did not resolve to a file, each reported once.

@@ -50,6 +50,14 @@ int run(const Options& o, std::FILE* out, std::FILE* err) {
 
         const double start = world.sim_time();
         const double until = o.until.value_or(start + 60.0);
+        // A run must end where its scenario could still be read back: past
+        // that the saved file would be refused, and a far end time would
+        // keep the run going for ages.
+        if (until > kScenarioLastTime ||
+            world.sim_mjd() + (until - start) / 86400.0 > kScenarioLastMjd)
+            throw std::runtime_error(
+                "--until: the run would end past what a scenario can hold (TIME 3.2e9 s, the "
+                "year 2100)");
         // Times within a thousandth of a step count as reached: sums of
         // steps are not exact.
         const double eps = 1e-3 * o.dt;

@@ -2,7 +2,6 @@
 
 #include <erfa.h>
 
-#include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -16,9 +15,6 @@ namespace standin {
 namespace {
 
 constexpr double kMjdZero = 2400000.5;
-// ERFA's Earth ephemeris covers 1900 to 2100.
-constexpr double kFirstMjd = 15020.0;  // 1900-01-01
-constexpr double kLastMjd = 88069.0;   // 2100-01-01
 
 std::vector<std::string> words(const std::string& line) {
     std::istringstream in(line);
@@ -27,18 +23,25 @@ std::vector<std::string> words(const std::string& line) {
     return out;
 }
 
+// All the white space that splits words: a line of form feeds or vertical
+// tabs is as blank as an empty one.
+const char* const kWhiteSpace = " \t\n\v\f\r";
+
 std::string trimmed(const std::string& s) {
-    const auto first = s.find_first_not_of(" \t\r");
+    const auto first = s.find_first_not_of(kWhiteSpace);
     if (first == std::string::npos) return "";
-    const auto last = s.find_last_not_of(" \t\r");
+    const auto last = s.find_last_not_of(kWhiteSpace);
     return s.substr(first, last - first + 1);
 }
 
+// A whole word that is a finite number. strtod's range error is not the
+// test: it flags an overflow (which comes back infinite and is refused) but
+// also a subnormal such as 3e-311, a number like any other, which the
+// writer may well have written.
 bool to_number(const std::string& text, double& out) {
-    errno = 0;
     char* end = nullptr;
     out = std::strtod(text.c_str(), &end);
-    return end != text.c_str() && *end == '\0' && errno == 0 && std::isfinite(out);
+    return end != text.c_str() && *end == '\0' && std::isfinite(out);
 }
 
 // "2024-06-15T00:00:00" or "2024-06-15": a UTC calendar date.
@@ -66,7 +69,7 @@ public:
                 block_ = nullptr;
             } else if (!text.empty() && text[0] != '#') {
                 const auto w = words(text);
-                if (w[0] == "VESSEL") {
+                if (!w.empty() && w[0] == "VESSEL") {
                     fail(block_->line, "the block of vessel '" + block_->name +
                                            "' has no END before the next VESSEL (line " +
                                            std::to_string(number) + ")");
@@ -95,6 +98,7 @@ public:
 private:
     void header_or_vessel(int number, const std::string& text) {
         const auto w = words(text);
+        if (w.empty()) return;  // white space only (words may know more of it than trimmed)
         if (w[0] == "VESSEL") {
             if (w.size() != 3) return fail(number, "VESSEL needs a name and a class");
             for (const auto& v : scenario_.vessels)
@@ -127,7 +131,7 @@ private:
         } else {
             return fail(number, "DATE needs 'MJD number' or a date like 2024-06-15T00:00:00");
         }
-        if (!(mjd >= kFirstMjd && mjd <= kLastMjd))
+        if (!(mjd >= kScenarioFirstMjd && mjd <= kScenarioLastMjd))
             return fail(number, "DATE out of range: the years 1900 to 2100 (MJD 15020 to 88069)");
         scenario_.mjd = mjd;
         have_date_ = true;
@@ -138,7 +142,8 @@ private:
         double t = 0.0;
         if (w.size() != 2 || !to_number(w[1], t))
             return fail(number, "TIME needs one number of seconds");
-        if (!(t >= 0.0 && t <= 3.2e9)) return fail(number, "TIME out of range: 0 to 3.2e9 s");
+        if (!(t >= 0.0 && t <= kScenarioLastTime))
+            return fail(number, "TIME out of range: 0 to 3.2e9 s");
         scenario_.time = t;
         have_time_ = true;
     }

@@ -34,6 +34,12 @@ struct Scenario {
     std::vector<ScenarioVesselBlock> vessels;
 };
 
+// What a scenario file may hold: dates from 1900 to 2100, within which the
+// Earth's ephemeris holds, and simulation times up to about a century.
+constexpr double kScenarioFirstMjd = 15020.0;  // [days] 1900-01-01
+constexpr double kScenarioLastMjd = 88069.0;   // [days] 2100-01-01
+constexpr double kScenarioLastTime = 3.2e9;    // [s]
+
 // Both throw ScenarioError naming the file and line of every problem.
 Scenario read_scenario_file(const std::filesystem::path& path);
 Scenario parse_scenario(const std::string& text, const std::string& file_name);

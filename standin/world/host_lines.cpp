@@ -1,6 +1,5 @@
 #include "standin/world/host_lines.h"
 
-#include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -24,11 +23,14 @@ std::vector<std::string> words(const std::string& line) {
     return out;
 }
 
+// A whole word that is a finite number. strtod's range error is not the
+// test: it flags an overflow (which comes back infinite and is refused) but
+// also a subnormal such as 3e-311, a number like any other, which the
+// writer may well have written.
 bool to_number(const std::string& text, double& out) {
-    errno = 0;
     char* end = nullptr;
     out = std::strtod(text.c_str(), &end);
-    return end != text.c_str() && *end == '\0' && errno == 0 && std::isfinite(out);
+    return end != text.c_str() && *end == '\0' && std::isfinite(out);
 }
 
 // Reads count numbers after the key (and after skip more words), or says
@@ -99,9 +101,16 @@ HostLine attitude(const std::vector<std::string>& w) {
     std::vector<double> n;
     std::string error;
     if (!numbers(w, 2, 4, n, error)) return HostLineError{error};
-    const Quaternion q{n[0], n[1], n[2], n[3]};
-    if (!(norm(q) > 1e-9)) return HostLineError{"ATTITUDE QUAT: the quaternion is zero"};
-    return AttitudeLine{Mode::quaternion, normalized(q)};
+    // Scaled by its largest component first: the norm of 1e300 squared is
+    // infinite, and normalising by it would give a zero quaternion, which
+    // is no attitude at all (and could not be read back once saved).
+    const double largest = std::fmax(std::fmax(std::fabs(n[0]), std::fabs(n[1])),
+                                     std::fmax(std::fabs(n[2]), std::fabs(n[3])));
+    if (!(largest > 0.0)) return HostLineError{"ATTITUDE QUAT: the quaternion is zero"};
+    const Quaternion scaled{n[0] / largest, n[1] / largest, n[2] / largest, n[3] / largest};
+    if (!(largest * norm(scaled) > 1e-9))
+        return HostLineError{"ATTITUDE QUAT: the quaternion is zero"};
+    return AttitudeLine{Mode::quaternion, normalized(scaled)};
 }
 
 HostLine rate(const std::vector<std::string>& w) {
