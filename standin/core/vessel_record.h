@@ -77,6 +77,9 @@ struct VesselRecord {
     // caught rather than used.
     static constexpr std::uint32_t kLiveTag = 0x4b525631;
     std::uint32_t live_tag = kLiveTag;
+    // Beside the tag: the animation states are what a step sets, so both
+    // share a cache line on that path.
+    std::vector<Animation> animations;
 
     std::string name;
     std::string class_name;
@@ -100,7 +103,6 @@ struct VesselRecord {
     std::deque<ThrusterGroup> groups;
     std::vector<Exhaust> exhausts;
 
-    std::vector<Animation> animations;
     std::deque<AnimationComponent> components;
 
     OBJHANDLE handle() { return reinterpret_cast<OBJHANDLE>(this); }
