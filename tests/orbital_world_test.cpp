@@ -299,3 +299,28 @@ TEST(HostLines, SubnormalNumbersAreNumbers) {
         EXPECT_NE(std::get_if<standin::HostLineError>(&refused), nullptr) << bad;
     }
 }
+
+// Orbits reach at most 1e12 m from the Earth: beyond that an orbit's sizes
+// overflow in their squares and cubes, and a vessel coasting out to its
+// apoapsis would save a state that could not be read back.
+TEST(HostLines, OrbitsReachAtMostATrillionMetres) {
+    struct Case {
+        const char* line;
+        bool taken;
+    };
+    const Case cases[] = {
+        {"ELEMENTS 1e12 0 0 0 0 0", true},
+        {"ELEMENTS 6e11 0.5 0 0 0 0", true},   // apoapsis 9e11 m
+        {"ELEMENTS 7e11 0.5 0 0 0 0", false},  // apoapsis 1.05e12 m
+        {"ELEMENTS 4.2162683587371853e307 0 0 0 0 58", false},
+        {"STATE 1e12 0 0 0 1 0", true},      // at its apoapsis
+        {"STATE 7e11 8e11 0 0 1 0", false},  // farther than 1e12 m
+        {"STATE 1e11 0 0 0 85 0", true},     // apoapsis 9.7e11 m
+        {"STATE 1e11 0 0 0 88 0", false},    // closed, but reaching out to 3.4e12 m
+        {"STATE 4.2e307 3.5e305 0 0 0 0", false},
+    };
+    for (const Case& c : cases) {
+        const standin::HostLine parsed = standin::parse_host_line(c.line);
+        EXPECT_EQ(std::get_if<standin::HostLineError>(&parsed) == nullptr, c.taken) << c.line;
+    }
+}

@@ -8,6 +8,7 @@
 
 #include "standin/world/earth.h"
 #include "standin/world/kepler.h"
+#include "standin/world/orbital_elements.h"
 #include "standin/world/vec3.h"
 
 namespace standin {
@@ -15,6 +16,14 @@ namespace standin {
 namespace {
 
 constexpr double kRadPerDeg = 0.017453292519943295;
+// The farthest an orbit may reach from the Earth [m], its apoapsis: some
+// seven times the Sun's distance, far beyond where the Earth alone holds a
+// vessel, and far enough below overflow that the squares and cubes of an
+// orbit's sizes stay finite (an orbit read from a semi-major axis of 4e307 m
+// was saved as a state that could not be read back). A state takes a hair
+// more, for the rounding of an orbit at the limit saved as a state.
+constexpr double kMaxApoapsis = 1e12;
+constexpr double kMaxStateApoapsis = kMaxApoapsis * (1.0 + 1e-9);
 
 std::vector<std::string> words(const std::string& line) {
     std::istringstream in(line);
@@ -69,6 +78,8 @@ HostLine elements(const std::vector<std::string>& w) {
         return HostLineError{"ELEMENTS: inclination must be in [0, 180] degrees"};
     if (n[0] * (1.0 - n[1]) <= kEarthRadius)
         return HostLineError{"ELEMENTS: periapsis lies inside the Earth"};
+    if (!(n[0] * (1.0 + n[1]) <= kMaxApoapsis))
+        return HostLineError{"ELEMENTS: apoapsis beyond 1e12 m"};
     return ElementsLine{
         n[0], n[1], n[2] * kRadPerDeg, n[3] * kRadPerDeg, n[4] * kRadPerDeg, n[5] * kRadPerDeg};
 }
@@ -79,8 +90,15 @@ HostLine state(const std::vector<std::string>& w) {
     if (!numbers(w, 1, 6, n, error)) return HostLineError{error};
     StateLine s{{{n[0], n[1], n[2]}, {n[3], n[4], n[5]}}};
     if (norm(s.state.r) <= kEarthRadius) return HostLineError{"STATE: position inside the Earth"};
+    if (!(norm(s.state.r) <= kMaxStateApoapsis))
+        return HostLineError{"STATE: position farther than 1e12 m from the Earth"};
     if (!is_closed_orbit(s.state, kEarthMu))
         return HostLineError{"STATE: speed at or above escape speed; the orbit must be closed"};
+    ELEMENTS el;
+    ORBITPARAM prm;
+    elements_from_state(s.state, kEarthMu, 0.0, el, prm);
+    if (!(prm.apoapsis_dist <= kMaxStateApoapsis))
+        return HostLineError{"STATE: apoapsis beyond 1e12 m"};
     return s;
 }
 
