@@ -2,6 +2,8 @@
 #pragma once
 
 #include "host_export.h"
+#include "keys.h"
+#include "module_entry.h"
 #include "sketchpad.h"
 #include "transforms.h"
 #include "types.h"

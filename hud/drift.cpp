@@ -1,15 +1,12 @@
 // The station-keeping figures: where below the orbit the vessel stands,
 // how far that is from the target longitude either way, how fast it drifts
 // and how many orbits the drift needs to get there.
+#include "hud/drift_figures.h"
 #include "vessel/krv.h"
 
 namespace {
 
-constexpr double kTwoPi = 6.283185307179586;  // [rad]
-constexpr double kDegPerRad = 57.29577951308232;
-constexpr double kTargetLon = 258.0;       // [deg east] 102 deg west
-constexpr double kSiderealDay = 86164.09;  // [s] a geostationary period
-constexpr int kEquatorialFrame = 1;        // orbit referred to the Earth's equator
+constexpr int kEquatorialFrame = 1;  // orbit referred to the Earth's equator
 
 }  // namespace
 
@@ -23,22 +20,13 @@ void krv::UpdateDrift() {
     ELEMENTS elements{};
     ORBITPARAM params{};
     if (!GetElements(earth, elements, &params, mjd, kEquatorialFrame)) return;
-    double rotation = zapiGetPlanetCurrentRotation(earth);  // [rad]
+    const double rotation = zapiGetPlanetCurrentRotation(earth);  // [rad]
 
-    const double mean_lon_rad = params.mean_lon;
-    const double period = params.period;  // [s]
-
-    // Single corrections, not loops: the host's angles lie within a turn.
-    if (rotation > kTwoPi) rotation -= kTwoPi;
-    mean_lon = (mean_lon_rad - rotation) * kDegPerRad;
-    if (mean_lon < 0.0) mean_lon += 360.0;
-    angle_east = kTargetLon - mean_lon;
-    if (angle_east < 0.0) angle_east += 360.0;
-    angle_west = 360.0 - angle_east;
-    drift_rate = ((kSiderealDay - period) / kSiderealDay) * 360.0;
-    if (drift_rate > 0.0)
-        orbits_required = angle_east / drift_rate;
-    else if (drift_rate < 0.0)
-        orbits_required = -(angle_west / drift_rate);
-    // No drift (or no number): the previous count stands.
+    const krvcalc::DriftFigures f =
+        krvcalc::drift_figures(params.mean_lon, rotation, params.period, orbits_required);
+    mean_lon = f.mean_lon;
+    angle_east = f.angle_east;
+    angle_west = f.angle_west;
+    drift_rate = f.drift_rate;
+    orbits_required = f.orbits_required;
 }

@@ -3,6 +3,7 @@
 // column near the left edge.
 #include <cmath>
 
+#include "vessel/constants.h"
 #include "vessel/krv.h"
 #include "vessel/line_builder.h"
 
@@ -11,7 +12,6 @@ namespace {
 constexpr double kTextScalePerPixel = 0.00130208;  // s = 1 for a HUD about 768 px high
 constexpr double kWideRatio = 0.7284;              // H / W below this: a wide HUD
 constexpr int kLeftMargin = 10;                    // [px]
-constexpr double kExhaustVelocity = 2800.0;        // [m/s] the thrusters' specific impulse
 constexpr std::uint32_t kFigureColour = 0x0066FF66;
 constexpr std::uint32_t kPromptColour = 0x0066FFFF;
 constexpr std::size_t kLineSize = 256;
@@ -65,7 +65,7 @@ bool krv::clbkDrawHUD(int mode, const HUDPAINTSPEC* hps, zapi::Sketchpad* skp) {
     const Placement at = place(*hps);
     const double empty_mass = GetEmptyMass();              // [kg]
     const double propellant = GetPropellantMass(ph_main);  // [kg]
-    const double dv = kExhaustVelocity * std::log((empty_mass + propellant) / empty_mass);
+    const double dv = krvconst::kIsp * std::log((empty_mass + propellant) / empty_mass);
 
     Column column(*skp, at);
     {

@@ -3,8 +3,8 @@
 #include <cstdint>
 #include <cstring>
 
+#include "host/module_entry.h"
 #include "host/zenthar.h"
-#include "module/module_export.h"
 #include "vessel/krv.h"
 
 namespace {

@@ -3,12 +3,14 @@
 // At load the module announces its instance to the host and looks for an
 // optional exit hook among its own exports; at unload it calls the hook if
 // it found one. This build exports no hook, but the lookup belongs to the
-// frame so that a build which adds one needs nothing else.
+// frame. A build that adds one must also export it: mark it MODULE_EXPORT
+// and, on ELF, add its name to module/exports.map, which hides the rest.
+#include "host/module_entry.h"
 #include "host/zenthar.h"
 
 namespace {
 
-using ExitHook = void (*)(MODULEINSTANCE);
+using ExitHook = ModuleExitHook;
 
 ExitHook exit_hook = nullptr;
 MODULEINSTANCE module_instance = nullptr;
@@ -33,8 +35,10 @@ BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID /*reserved*/) {
         case DLL_PROCESS_ATTACH:
             module_instance = instance;
             InitLib(instance);
-            exit_hook = find_own_export(instance, "ExitModule");
-            if (exit_hook == nullptr) exit_hook = find_own_export(instance, "zpcDLLExit");
+            for (const char* name : kExitHookNames) {
+                exit_hook = find_own_export(instance, name);
+                if (exit_hook != nullptr) break;
+            }
             break;
         case DLL_PROCESS_DETACH:
             if (exit_hook != nullptr) exit_hook(instance);
@@ -77,8 +81,10 @@ __attribute__((constructor)) void on_process_attach() {
     const void* base = nullptr;
     module_instance = own_instance(&base);
     InitLib(module_instance);
-    exit_hook = find_own_export(module_instance, base, "ExitModule");
-    if (exit_hook == nullptr) exit_hook = find_own_export(module_instance, base, "zpcDLLExit");
+    for (const char* name : kExitHookNames) {
+        exit_hook = find_own_export(module_instance, base, name);
+        if (exit_hook != nullptr) break;
+    }
 }
 
 __attribute__((destructor)) void on_process_detach() {

@@ -36,7 +36,7 @@ protected:
 TEST_F(MechanismAdvance, PanelsOpenInHalfSecondStepsAndStopOneStepLate) {
     auto& v = spawn();
     krv& k = as_krv(v);
-    press(v, 0x22);
+    press(v, zapi::KEY_G);
     const double expected[] = {0.25, 0.5, 0.75, 1.0};
     for (double p : expected) {
         step(0.5);
@@ -57,7 +57,7 @@ TEST_F(MechanismAdvance, OneLongStepClampsTheBoomsAndTrackingStartsTwoStepsLater
     auto& v = spawn();
     krv& k = as_krv(v);
     world.set_earth_local({0, 0, -4.2e7});
-    press(v, 0x22);
+    press(v, zapi::KEY_G);
     step(20.0);
     EXPECT_EQ(k.ant_pos, 1.0);
     EXPECT_EQ(k.ant_status, MECH_OPENING);
@@ -87,7 +87,7 @@ TEST_F(MechanismAdvance, CoversClosingFromAScenarioReachZeroThenClose) {
     step(0.5);
     EXPECT_TRUE(set_states(k.anim_lid).empty());
     // Closed again, so the key opens it once more.
-    press(v, 0x25);
+    press(v, zapi::KEY_K);
     EXPECT_EQ(k.lid_status, MECH_OPENING);
 }
 
@@ -174,7 +174,7 @@ TEST_F(MechanismAdvance, OutOfRangeStatesAndPositionsFollowTheRulesAsTheyStand) 
 TEST_F(MechanismAdvance, NegativeBoomStateNeitherStartsByKeyNorTracks) {
     auto& v = spawn_from({"ANT -1 0.5 0.1 0.2 0.3"});
     krv& k = as_krv(v);
-    press(v, 0x22);
+    press(v, zapi::KEY_G);
     EXPECT_EQ(k.ant_status, -1);
     step(1.0);
     EXPECT_EQ(log.count("zapiGetGlobalPos"), 0u);

@@ -11,8 +11,9 @@ namespace {
 
 using krvtest::as_krv;
 
-constexpr std::uint32_t G = 0x22, K = 0x25, H = 0x23;
-constexpr int LSHIFT = 0x2A, RSHIFT = 0x36, LCTRL = 0x1D, LALT = 0x38;
+constexpr std::uint32_t G = zapi::KEY_G, K = zapi::KEY_K, H = 0x23;  // H: no meaning to the vessel
+constexpr int LSHIFT = zapi::KEY_LSHIFT, RSHIFT = zapi::KEY_RSHIFT, LCTRL = zapi::KEY_LCONTROL,
+              LALT = zapi::KEY_LALT;
 
 struct KeyCase {
     const char* what;
@@ -116,7 +117,7 @@ TEST_F(TwoVessels, KeysStepsAndScenarioLinesOfOneLeaveTheOtherAlone) {
     krv& ka = as_krv(a);
     const krv& kb = as_krv(b);
     char kstate[256] = {};
-    EXPECT_EQ(session->key(a, 0x22, true, kstate), 1);
+    EXPECT_EQ(session->key(a, G, true, kstate), 1);
     EXPECT_EQ(ka.ant_status, MECH_OPENING);
     EXPECT_EQ(kb.ant_status, MECH_CLOSED);
     EXPECT_EQ(kb.solp_status, MECH_CLOSED);

@@ -358,7 +358,7 @@ TEST_F(ScenarioState, ANaNPositionCannotFreezeAMechanism) {
 TEST_F(ScenarioState, PanelsSavedWhileOpeningGoOnOpeningAfterReload) {
     auto& v = spawn();
     char kstate[256] = {};
-    session->key(v, 0x22, true, kstate);
+    session->key(v, zapi::KEY_G, true, kstate);
     session->step(0.5);  // panels at 0.25
     const Lines lines = session->save(v);
     ASSERT_EQ(lines.at(1), "SOLP 3 0.2500");

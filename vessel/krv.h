@@ -2,8 +2,9 @@
 //
 // The host creates one object per vessel of the class and drives it through
 // the callback table of VESSEL3. Fields receive their first values in
-// clbkSetupClass, never in the constructor; the drift figures at the first
-// step.
+// clbkSetupClass, never in the constructor; the drift figures start there
+// at zero, so that a HUD drawn before the first step shows defined figures,
+// and every step recomputes them.
 #pragma once
 
 #include <cstdint>

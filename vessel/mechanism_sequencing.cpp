@@ -2,22 +2,20 @@
 // own rates every step, and the tank top-up after creation.
 #include <algorithm>
 
+#include "vessel/constants.h"
 #include "vessel/krv.h"
 
 namespace {
 
-constexpr std::uint32_t kKeyLeftShift = 0x2A;
-constexpr std::uint32_t kKeyRightShift = 0x36;
-constexpr std::uint32_t kKeyG = 0x22;  // deploys booms and panels
-constexpr std::uint32_t kKeyK = 0x25;  // opens the covers
+constexpr std::uint32_t kKeyDeploy = zapi::KEY_G;  // booms and panels
+constexpr std::uint32_t kKeyOpen = zapi::KEY_K;    // the covers
 
 constexpr double kAntRate = 0.1;   // [1/s] full travel in 10 s
 constexpr double kSolpRate = 0.5;  // [1/s] full travel in 2 s
 constexpr double kLidRate = 1.0;   // [1/s] full travel in 1 s
 
-constexpr double kTankFull = 1450.0;  // [kg]
-constexpr double kTankEmpty = 0.01;   // [kg] below this the tank counts as empty
-constexpr double kTopUpAfter = 0.1;   // [s] of simulation time
+constexpr double kTankEmpty = 0.01;  // [kg] below this the tank counts as empty
+constexpr double kTopUpAfter = 0.1;  // [s] of simulation time
 
 // A held key has the top bit of its byte set; read as unsigned so that the
 // test does not depend on the signedness of char.
@@ -52,13 +50,13 @@ void advance(const VESSEL& vessel, MechState& s, double& p, double rate, double 
 
 int krv::clbkConsumeBufferedKey(std::uint32_t key, bool down, char* kstate) {
     if (!down) return 0;
-    if (held(kstate, kKeyLeftShift) || held(kstate, kKeyRightShift)) return 0;
-    if (key == kKeyG) {
+    if (held(kstate, zapi::KEY_LSHIFT) || held(kstate, zapi::KEY_RSHIFT)) return 0;
+    if (key == kKeyDeploy) {
         if (ant_status == MECH_CLOSED) ToggleAnt();
         if (solp_status == MECH_CLOSED) ToggleSolp();
         return 1;
     }
-    if (key == kKeyK) {
+    if (key == kKeyOpen) {
         if (lid_status == MECH_CLOSED) ToggleLid();
         return 1;
     }
@@ -92,6 +90,6 @@ void krv::clbkAfterCreation() {
     // A vessel that appears in flight with an empty tank gets a full one; at
     // the very start of a session the tank is left as it was loaded.
     if (GetPropellantMass(ph_main) < kTankEmpty) {
-        if (zapiGetSimTime() > kTopUpAfter) SetPropellantMass(ph_main, kTankFull);
+        if (zapiGetSimTime() > kTopUpAfter) SetPropellantMass(ph_main, krvconst::kTankCapacity);
     }
 }

@@ -1,14 +1,15 @@
 // What a KRV is made of: drag, inertia, size, mass, mesh, tank, thrusters,
 // thruster groups and exhaust plumes. Every value is a constant of the
 // class; the configuration file the host offers is not read.
+#include "vessel/constants.h"
 #include "vessel/krv.h"
 
 namespace {
 
 constexpr double kEmptyMass = 1650.0;  // [kg]
-constexpr double kTankMass = 1450.0;   // [kg] capacity, and the content at set-up
-constexpr double kIsp = 2800.0;        // [m/s] every thruster; the HUD's delta-v uses it too
-constexpr double kIspRef = 0.0;        // the host's thruster model, passed as they are
+using krvconst::kIsp;
+using krvconst::kTankCapacity;   // also the tank's content at set-up
+constexpr double kIspRef = 0.0;  // the host's thruster model, passed as they are
 constexpr double kPressureRef = 101400.0;
 constexpr double kRcsThrust = 20.0;    // [N]
 constexpr double kMainThrust = 500.0;  // [N]
@@ -113,7 +114,7 @@ void krv::clbkSetupClass(FILEHANDLE /*config*/) {
     SetCameraOffset(VECTOR3{0, 2, -5});
     SetTouchdownPoints(VECTOR3{0, 1, 0}, VECTOR3{-1, -1, 0}, VECTOR3{1, -1, 0});
 
-    ph_main = CreatePropellantResource(kTankMass, kTankMass, 1.0);
+    ph_main = CreatePropellantResource(kTankCapacity, kTankCapacity, 1.0);
 
     for (int i = 0; i < 16; ++i)
         th_rcs[i] = CreateThruster(kRcs[i].pos, kRcs[i].dir, kRcsThrust, ph_main, kIsp, kIspRef,

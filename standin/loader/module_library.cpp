@@ -77,10 +77,11 @@ ModuleLibrary::ModuleLibrary(const std::filesystem::path& file) : file_(file) {
     std::string error;
     handle_ = open_library(file, error);
     if (handle_ == nullptr) throw ModuleLoadError(file.string() + ": cannot load: " + error);
-    exports_.GetModuleVersion = resolve<int (*)()>(handle_, file, "GetModuleVersion");
-    exports_.ModuleDate = resolve<const char* (*)()>(handle_, file, "ModuleDate");
-    exports_.zvcInit = resolve<VESSEL* (*)(OBJHANDLE, int)>(handle_, file, "zvcInit");
-    exports_.zvcExit = resolve<void (*)(VESSEL*)>(handle_, file, "zvcExit");
+    exports_.GetModuleVersion =
+        resolve<decltype(exports_.GetModuleVersion)>(handle_, file, "GetModuleVersion");
+    exports_.ModuleDate = resolve<decltype(exports_.ModuleDate)>(handle_, file, "ModuleDate");
+    exports_.zvcInit = resolve<decltype(exports_.zvcInit)>(handle_, file, "zvcInit");
+    exports_.zvcExit = resolve<decltype(exports_.zvcExit)>(handle_, file, "zvcExit");
 }
 
 ModuleLibrary::~ModuleLibrary() {

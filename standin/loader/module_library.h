@@ -8,6 +8,7 @@
 #include <stdexcept>
 #include <string>
 
+#include "host/module_entry.h"
 #include "host/vessel.h"
 
 namespace standin {
@@ -20,10 +21,10 @@ public:
 };
 
 struct ModuleExports {
-    int (*GetModuleVersion)() = nullptr;
-    const char* (*ModuleDate)() = nullptr;
-    VESSEL* (*zvcInit)(OBJHANDLE vessel, int flight_model) = nullptr;
-    void (*zvcExit)(VESSEL* vessel) = nullptr;
+    decltype(&::GetModuleVersion) GetModuleVersion = nullptr;
+    decltype(&::ModuleDate) ModuleDate = nullptr;
+    decltype(&::zvcInit) zvcInit = nullptr;
+    decltype(&::zvcExit) zvcExit = nullptr;
 };
 
 class ModuleLibrary {

@@ -2,14 +2,16 @@
 
 #include <cctype>
 
+#include "host/keys.h"
+
 namespace standin {
 
 namespace {
 
-constexpr std::uint32_t kLeftShift = 0x2A;
-constexpr std::uint32_t kRightShift = 0x36;
-constexpr std::uint32_t kLeftCtrl = 0x1D;
-constexpr std::uint32_t kLeftAlt = 0x38;
+using zapi::KEY_LALT;
+using zapi::KEY_LCONTROL;
+using zapi::KEY_LSHIFT;
+using zapi::KEY_RSHIFT;
 
 std::optional<std::uint32_t> code_of(const std::string& key) {
     // Set-1 scan codes of the letter rows, top row first.
@@ -35,13 +37,13 @@ std::string upper(std::string s) {
 
 }  // namespace
 
-std::array<char, 256> KeySpec::key_state() const {
-    std::array<char, 256> state{};
+std::array<char, zapi::KEY_STATE_SIZE> KeySpec::key_state() const {
+    std::array<char, zapi::KEY_STATE_SIZE> state{};
     const char held = static_cast<char>(0x80);
-    if (left_shift) state[kLeftShift] = held;
-    if (right_shift) state[kRightShift] = held;
-    if (ctrl) state[kLeftCtrl] = held;
-    if (alt) state[kLeftAlt] = held;
+    if (left_shift) state[KEY_LSHIFT] = held;
+    if (right_shift) state[KEY_RSHIFT] = held;
+    if (ctrl) state[KEY_LCONTROL] = held;
+    if (alt) state[KEY_LALT] = held;
     return state;
 }
 

@@ -8,6 +8,8 @@
 #include <optional>
 #include <string>
 
+#include "host/keys.h"
+
 namespace standin {
 
 struct KeySpec {
@@ -20,7 +22,7 @@ struct KeySpec {
 
     // The host's key-state array for this key: the held modifiers' bytes
     // have their top bit set.
-    std::array<char, 256> key_state() const;
+    std::array<char, zapi::KEY_STATE_SIZE> key_state() const;
 };
 
 // None for an unknown key or modifier. Letters and digits, SPACE, RETURN.
