@@ -69,6 +69,16 @@ TEST_F(LibraryFrame, ExitHookIsFoundByEitherNameAndCalledWithTheInstance) {
     }
 }
 
+TEST_F(LibraryFrame, WithBothHookNamesOnlyTheFirstNamesHookRuns) {
+    log.clear();
+    {
+        ModuleLibrary module(std::filesystem::path(KRV_FIXTURE_DIR) /
+                             standin::module_file_name("HOOKBOTH"));
+    }
+    EXPECT_EQ(log.count("zapiGetGlobalPos"), 1u) << "ExitModule ran";
+    EXPECT_EQ(log.count("zapiGetPlanetCurrentRotation"), 0u) << "zpcDLLExit did not";
+}
+
 TEST_F(LibraryFrame, VersionIsAskedOnceButAZeroAnswerIsAskedAgain) {
     ModuleLibrary module(KRV_MODULE_FILE);
     log.clear();
