@@ -74,13 +74,24 @@ class HOSTAPI VESSEL2 : public VESSEL {
 public:
     VESSEL2(OBJHANDLE vessel, int flight_model = 1);
 
+    // Once per vessel, first, before any other callback: declare the vessel's
+    // make-up. config is the class configuration file, or null.
     virtual void clbkSetupClass(FILEHANDLE config);
+    // Whenever a scenario is written: write the vessel's own lines to the
+    // vessel's block with zapiWriteScenario_string.
     virtual void clbkSaveState(FILEHANDLE scenario);
+    // Once, after set-up, for a vessel that comes from a scenario: read the
+    // block's lines with zapiReadScenario_nextline; hand each line not the
+    // vessel's own to ParseScenarioLineEx with status, the host's opaque
+    // record of the vessel's state being loaded.
     virtual void clbkLoadState(FILEHANDLE scenario, void* status);
     virtual void clbkSetStateEx(const void* status);
+    // Once, after set-up and any scenario state, before the first step.
     virtual void clbkAfterCreation();
     virtual void clbkFocusChanged(bool get_focus, OBJHANDLE new_vessel, OBJHANDLE old_vessel);
     virtual void clbkPreStep(double simt, double simdt, double mjd);
+    // After every step: simt [s] the simulation time, simdt [s] the step
+    // just taken, mjd [days] the date.
     virtual void clbkPostStep(double simt, double simdt, double mjd);
     virtual bool clbkPlaybackEvent(double simt, double event_t, const char* event_type,
                                    const char* event);
@@ -95,6 +106,10 @@ public:
     virtual void clbkDockEvent(int dock, OBJHANDLE mate);
     virtual void clbkAnimate(double simt);
     virtual int clbkConsumeDirectKey(char* kstate);
+    // For each key event while the vessel has the focus: key is a code of
+    // keys.h, down true for a press; kstate is KEY_STATE_SIZE (256) bytes,
+    // one per code, a held key's byte with its top bit set. Answer 1 if the
+    // vessel used the key (the host then does nothing more with it), else 0.
     virtual int clbkConsumeBufferedKey(std::uint32_t key, bool down, char* kstate);
     virtual bool clbkLoadGenericCockpit();
     virtual bool clbkLoadPanel(int id);
@@ -118,6 +133,9 @@ public:
     virtual int clbkGeneric(int msgid, int prm, void* context);
     virtual bool clbkLoadPanel2D(int id, PANELHANDLE panel, unsigned long view_w,
                                  unsigned long view_h);
+    // At each HUD redraw, mode being the HUD's mode: draw on skp within the
+    // size that hps gives; this default body draws the host's own HUD
+    // elements. Answer true when the vessel drew.
     virtual bool clbkDrawHUD(int mode, const HUDPAINTSPEC* hps, zapi::Sketchpad* skp);
     virtual void clbkRenderHUD(int mode, const HUDPAINTSPEC* hps, SURFHANDLE texture);
     virtual void clbkGetRadiationForce(const VECTOR3& mflux, VECTOR3& force, VECTOR3& pos);

@@ -9,6 +9,7 @@
 #include "standin/animation/animated_mesh.h"
 #include "tests/support/host_fixture.h"
 #include "tests/support/setup_only.h"
+#include "vessel/constants.h"
 #include "vessel/krv.h"
 
 namespace {
@@ -17,7 +18,7 @@ using standin::AnimatedMesh;
 using standin::AnimationStates;
 using standin::VesselRecord;
 
-constexpr double kPi = 3.141592653589793;
+using krvconst::kPi;
 constexpr std::uint32_t kGroupCount = 22;  // groups 0..21 of "krv/krv"
 
 // ------------------------------------------------------ the rig's table

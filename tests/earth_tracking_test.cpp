@@ -7,6 +7,7 @@
 
 #include "tests/support/host_fixture.h"
 #include "tests/support/krv_vessel.h"
+#include "vessel/constants.h"
 
 namespace {
 
@@ -14,7 +15,7 @@ using krvtest::animation_state;
 using krvtest::as_krv;
 
 constexpr double kR = 4.2e7;  // [m] roughly the Earth's distance from a geostationary orbit
-constexpr double kPi = 3.141592653589793;
+using krvconst::kPi;
 
 class EarthTracking : public krvtest::HostFixture {
 protected:
