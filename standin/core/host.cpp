@@ -39,6 +39,15 @@ Host* current_host_if_any() {
     return detail::current;
 }
 
+void Host::stamp(OBJHANDLE vessel) {
+    const auto* record = acting_;
+    if (record == nullptr && vessel != nullptr) {
+        const auto* acted_on = reinterpret_cast<const VesselRecord*>(vessel);
+        if (acted_on->live_tag == VesselRecord::kLiveTag) record = acted_on;
+    }
+    log_->stamp(world_.sim_time(), record != nullptr ? record->name : std::string());
+}
+
 VesselRecord& Host::add_vessel(std::string name, std::string class_name, int flight_model) {
     auto record = std::make_unique<VesselRecord>();
     record->name = std::move(name);
