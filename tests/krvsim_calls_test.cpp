@@ -57,7 +57,8 @@ double read_back(const std::string& text) {
 }
 
 TEST(CallsLog, NumbersReadBackExactlyAndNonFiniteOnesAreNamed) {
-    for (double v : {0.1, 1.0 / 3.0, -0.0, 5e-324, 1.7976931348623157e308, 86164.09, 4.6003027765959})
+    for (double v :
+         {0.1, 1.0 / 3.0, -0.0, 5e-324, 1.7976931348623157e308, 86164.09, 4.6003027765959})
         EXPECT_EQ(read_back(standin::json_number(v)), v) << standin::json_number(v);
     EXPECT_TRUE(std::signbit(read_back(standin::json_number(-0.0))));
     EXPECT_EQ(standin::json_number(std::numeric_limits<double>::quiet_NaN()), "\"nan\"");
@@ -114,23 +115,23 @@ TEST(CallsLog, EveryCallOfARunIsALineWithItsVesselArgumentsAndAnswers) {
 
 // Per step of the tracking scenario: what the module asked and was told.
 struct Step {
-    int dish_sets = 0;          // SetAnimation of the rotation and both tilts
-    bool orbit_asked = false;   // GetElements
-    bool orbit_given = false;   // ... answered true
+    int dish_sets = 0;         // SetAnimation of the rotation and both tilts
+    bool orbit_asked = false;  // GetElements
+    bool orbit_given = false;  // ... answered true
     bool rotation_asked = false;
-    double period = 0.0;        // [s] as answered
+    double period = 0.0;  // [s] as answered
     bool earth_vector_zero = false;
 };
 
 TEST(HostFaults, TheModuleKeepsItsDishesAndFiguresThroughEachFaultAndResumesAfter) {
     const auto path = temp_path("faults.jsonl");
     // The tracking scenario starts at 3600 s with both dishes tracking.
-    const Outcome o = krvsim(std::string(KRV_SOURCE_DIR) +
-                             "/data/Scenarios/krv_tracking.scn --until 3700 --calls '" +
-                             path.string() +
-                             "' --fault 3610:3620:no-earth --fault 3630:3640:no-elements "
-                             "--fault 3650:3660:zero-earth-vector --fault 3670:3680:geo-period "
-                             "--hud-at 3675 --hud-at 3690");
+    const Outcome o =
+        krvsim(std::string(KRV_SOURCE_DIR) +
+               "/data/Scenarios/krv_tracking.scn --until 3700 --calls '" + path.string() +
+               "' --fault 3610:3620:no-earth --fault 3630:3640:no-elements "
+               "--fault 3650:3660:zero-earth-vector --fault 3670:3680:geo-period "
+               "--hud-at 3675 --hud-at 3690");
     ASSERT_EQ(o.status, 0) << o.output;
     EXPECT_EQ(o.output.find("nan"), std::string::npos) << o.output;
     EXPECT_EQ(o.output.find("inf"), std::string::npos) << o.output;
@@ -170,7 +171,8 @@ TEST(HostFaults, TheModuleKeepsItsDishesAndFiguresThroughEachFaultAndResumesAfte
 }
 
 TEST(HostFaults, ABadWindowOrKindIsRefusedNamingTheOption) {
-    for (const char* bad : {"10:5:no-earth", "1:2:no-moon", "a:2:no-earth", "1:2", "1:inf:no-earth"}) {
+    for (const char* bad :
+         {"10:5:no-earth", "1:2:no-moon", "a:2:no-earth", "1:2", "1:inf:no-earth"}) {
         const Outcome o = krvsim(std::string("--fault ") + bad);
         EXPECT_EQ(o.status, 2) << bad;
         EXPECT_NE(o.output.find("--fault"), std::string::npos) << bad << ": " << o.output;

@@ -19,8 +19,7 @@ protected:
     std::vector<double> set_states(std::uint32_t anim) const {
         std::vector<double> out;
         for (const HostCall& c : log.named("SetAnimation"))
-            if (c.arg<std::int64_t>("anim") == anim)
-                out.push_back(c.arg<double>("state"));
+            if (c.arg<std::int64_t>("anim") == anim) out.push_back(c.arg<double>("state"));
         return out;
     }
     void press(standin::SessionVessel& v, std::uint32_t key) {

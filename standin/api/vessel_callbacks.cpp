@@ -42,7 +42,8 @@ void VESSEL2::clbkAfterCreation() {
 }
 
 void VESSEL2::clbkFocusChanged(bool get_focus, OBJHANDLE new_vessel, OBJHANDLE old_vessel) {
-    current_host().record(GetHandle(), "VESSEL2::clbkFocusChanged", "get_focus new_vessel old_vessel", get_focus, new_vessel, old_vessel);
+    current_host().record(GetHandle(), "VESSEL2::clbkFocusChanged",
+                          "get_focus new_vessel old_vessel", get_focus, new_vessel, old_vessel);
 }
 
 void VESSEL2::clbkPreStep(double simt, double simdt, double mjd) {
@@ -55,16 +56,19 @@ void VESSEL2::clbkPostStep(double simt, double simdt, double mjd) {
 
 bool VESSEL2::clbkPlaybackEvent(double simt, double event_t, const char* event_type,
                                 const char* event) {
-    current_host().record(GetHandle(), "VESSEL2::clbkPlaybackEvent", "simt event_t event_type event", simt, event_t, event_type, event);
+    current_host().record(GetHandle(), "VESSEL2::clbkPlaybackEvent",
+                          "simt event_t event_type event", simt, event_t, event_type, event);
     return false;
 }
 
 void VESSEL2::clbkVisualCreated(VISHANDLE visual, int refcount) {
-    current_host().record(GetHandle(), "VESSEL2::clbkVisualCreated", "visual refcount", visual, refcount);
+    current_host().record(GetHandle(), "VESSEL2::clbkVisualCreated", "visual refcount", visual,
+                          refcount);
 }
 
 void VESSEL2::clbkVisualDestroyed(VISHANDLE visual, int refcount) {
-    current_host().record(GetHandle(), "VESSEL2::clbkVisualDestroyed", "visual refcount", visual, refcount);
+    current_host().record(GetHandle(), "VESSEL2::clbkVisualDestroyed", "visual refcount", visual,
+                          refcount);
 }
 
 void VESSEL2::clbkDrawHUD(int mode, const HUDPAINTSPEC* hps, DEVICECONTEXT dc) {
@@ -100,12 +104,14 @@ void VESSEL2::clbkAnimate(double simt) {
 }
 
 int VESSEL2::clbkConsumeDirectKey(char* kstate) {
-    current_host().record(GetHandle(), "VESSEL2::clbkConsumeDirectKey", "kstate", static_cast<void*>(kstate));
+    current_host().record(GetHandle(), "VESSEL2::clbkConsumeDirectKey", "kstate",
+                          static_cast<void*>(kstate));
     return 0;
 }
 
 int VESSEL2::clbkConsumeBufferedKey(std::uint32_t key, bool down, char* kstate) {
-    current_host().record(GetHandle(), "VESSEL2::clbkConsumeBufferedKey", "key down kstate", key, down, static_cast<void*>(kstate));
+    current_host().record(GetHandle(), "VESSEL2::clbkConsumeBufferedKey", "key down kstate", key,
+                          down, static_cast<void*>(kstate));
     return 0;
 }
 
@@ -120,12 +126,14 @@ bool VESSEL2::clbkLoadPanel(int id) {
 }
 
 bool VESSEL2::clbkPanelMouseEvent(int id, int event, int mx, int my) {
-    current_host().record(GetHandle(), "VESSEL2::clbkPanelMouseEvent", "id event mx my", id, event, mx, my);
+    current_host().record(GetHandle(), "VESSEL2::clbkPanelMouseEvent", "id event mx my", id, event,
+                          mx, my);
     return false;
 }
 
 bool VESSEL2::clbkPanelRedrawEvent(int id, int event, SURFHANDLE surface) {
-    current_host().record(GetHandle(), "VESSEL2::clbkPanelRedrawEvent", "id event surface", id, event, surface);
+    current_host().record(GetHandle(), "VESSEL2::clbkPanelRedrawEvent", "id event surface", id,
+                          event, surface);
     return false;
 }
 
@@ -140,30 +148,35 @@ bool VESSEL2::clbkVCMouseEvent(int id, int event, VECTOR3& p) {
 }
 
 bool VESSEL2::clbkVCRedrawEvent(int id, int event, SURFHANDLE surface) {
-    current_host().record(GetHandle(), "VESSEL2::clbkVCRedrawEvent", "id event surface", id, event, surface);
+    current_host().record(GetHandle(), "VESSEL2::clbkVCRedrawEvent", "id event surface", id, event,
+                          surface);
     return false;
 }
 
 VESSEL3::VESSEL3(OBJHANDLE vessel, int flight_model) : VESSEL2(vessel, flight_model) {}
 
 bool VESSEL3::clbkPanelMouseEvent(int id, int event, int mx, int my, void* context) {
-    current_host().record(GetHandle(), "VESSEL3::clbkPanelMouseEvent", "id event mx my context", id, event, mx, my, context);
+    current_host().record(GetHandle(), "VESSEL3::clbkPanelMouseEvent", "id event mx my context", id,
+                          event, mx, my, context);
     return false;
 }
 
 bool VESSEL3::clbkPanelRedrawEvent(int id, int event, SURFHANDLE surface, void* context) {
-    current_host().record(GetHandle(), "VESSEL3::clbkPanelRedrawEvent", "id event surface context", id, event, surface, context);
+    current_host().record(GetHandle(), "VESSEL3::clbkPanelRedrawEvent", "id event surface context",
+                          id, event, surface, context);
     return false;
 }
 
 int VESSEL3::clbkGeneric(int msgid, int prm, void* context) {
-    current_host().record(GetHandle(), "VESSEL3::clbkGeneric", "msgid prm context", msgid, prm, context);
+    current_host().record(GetHandle(), "VESSEL3::clbkGeneric", "msgid prm context", msgid, prm,
+                          context);
     return 0;
 }
 
 bool VESSEL3::clbkLoadPanel2D(int id, PANELHANDLE panel, unsigned long view_w,
                               unsigned long view_h) {
-    current_host().record(GetHandle(), "VESSEL3::clbkLoadPanel2D", "id panel view_w view_h", id, panel, view_w, view_h);
+    current_host().record(GetHandle(), "VESSEL3::clbkLoadPanel2D", "id panel view_w view_h", id,
+                          panel, view_w, view_h);
     return false;
 }
 
@@ -173,7 +186,8 @@ bool VESSEL3::clbkDrawHUD(int mode, const HUDPAINTSPEC* hps, zapi::Sketchpad* sk
 }
 
 void VESSEL3::clbkRenderHUD(int mode, const HUDPAINTSPEC* hps, SURFHANDLE texture) {
-    current_host().record(GetHandle(), "VESSEL3::clbkRenderHUD", "mode hps texture", mode, hps, texture);
+    current_host().record(GetHandle(), "VESSEL3::clbkRenderHUD", "mode hps texture", mode, hps,
+                          texture);
 }
 
 void VESSEL3::clbkGetRadiationForce(const VECTOR3& mflux, VECTOR3& force, VECTOR3& pos) {

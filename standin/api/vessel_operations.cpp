@@ -116,8 +116,8 @@ THRUSTER_HANDLE VESSEL::CreateThruster(const VECTOR3& pos, const VECTOR3& dir, d
                                        PROPELLANT_HANDLE tank, double isp, double isp_ref,
                                        double p_ref) const {
     const auto call = current_host().record(vessel_, "CreateThruster",
-                          "pos dir max_thrust tank isp isp_ref p_ref", pos, dir, max_thrust, tank, isp, isp_ref,
-                          p_ref);
+                                            "pos dir max_thrust tank isp isp_ref p_ref", pos, dir,
+                                            max_thrust, tank, isp, isp_ref, p_ref);
     VesselRecord& v = self(vessel_);
     v.thrusters.push_back({pos, dir, max_thrust, v.tank(tank), isp, isp_ref, p_ref, 0.0});
     return call.result(reinterpret_cast<THRUSTER_HANDLE>(&v.thrusters.back()));
@@ -152,7 +152,9 @@ THGROUP_HANDLE VESSEL::CreateThrusterGroup(THRUSTER_HANDLE* thrusters, int count
 
 std::uint32_t VESSEL::AddExhaust(THRUSTER_HANDLE thruster, double length, double width,
                                  const VECTOR3& pos, const VECTOR3& dir, SURFHANDLE texture) const {
-    const auto call = current_host().record(vessel_, "AddExhaust", "thruster length width pos dir texture", thruster, length, width, pos, dir, texture);
+    const auto call =
+        current_host().record(vessel_, "AddExhaust", "thruster length width pos dir texture",
+                              thruster, length, width, pos, dir, texture);
     VesselRecord& v = self(vessel_);
     v.exhausts.push_back({v.thruster(thruster), length, width, pos, dir, texture});
     return call.result(static_cast<std::uint32_t>(v.exhausts.size() - 1));
@@ -169,8 +171,9 @@ std::uint32_t VESSEL::CreateAnimation(double initial_state) const {
 ANIMATIONCOMPONENT_HANDLE VESSEL::AddAnimationComponent(std::uint32_t anim, double state0,
                                                         double state1, MGROUP_TRANSFORM* transform,
                                                         ANIMATIONCOMPONENT_HANDLE parent) const {
-    const auto call = current_host().record(vessel_, "AddAnimationComponent", "anim state0 state1 transform parent", anim, state0, state1, transform,
-                          parent);
+    const auto call = current_host().record(vessel_, "AddAnimationComponent",
+                                            "anim state0 state1 transform parent", anim, state0,
+                                            state1, transform, parent);
     VesselRecord& v = self(vessel_);
     if (anim >= v.animations.size() || transform == nullptr)
         return call.result(ANIMATIONCOMPONENT_HANDLE{nullptr});
@@ -220,9 +223,8 @@ void VESSEL::Global2Local(const VECTOR3& global, VECTOR3& local) const {
 bool VESSEL::GetElements(OBJHANDLE ref, ELEMENTS& elements, ORBITPARAM* params, double mjd_ref,
                          int frame) const {
     Host& host = current_host();
-    const auto call =
-        host.record(vessel_, "GetElements", "ref el prm mjd frame", ref, &elements, params, mjd_ref,
-                    frame);
+    const auto call = host.record(vessel_, "GetElements", "ref el prm mjd frame", ref, &elements,
+                                  params, mjd_ref, frame);
     const unsigned faults = host.faults();
     if (__builtin_expect(faults & standin::HostFault::no_elements, 0)) return call.result(false);
     const bool ok = host.world().elements(self(vessel_), ref, elements, params, mjd_ref, frame);

@@ -70,7 +70,6 @@ bool zapiReadScenario_nextline(FILEHANDLE file, char*& line) {
 }
 
 void zapiWriteScenario_string(FILEHANDLE file, char* key, char* value) {
-    current_host().record(nullptr, "zapiWriteScenario_string", "file key value", file, key,
-                          value);
+    current_host().record(nullptr, "zapiWriteScenario_string", "file key value", file, key, value);
     if (file != nullptr) standin::ScenarioBlock::from(file).write(key, value);
 }

@@ -60,8 +60,8 @@ void ScriptedWorld::write_vessel_lines(const VesselRecord& /*vessel*/, ScenarioB
 }
 
 void ScriptedWorld::parse_vessel_line(VesselRecord& /*vessel*/, const char* line, void* status) {
-    const std::size_t index = status != nullptr ? static_cast<ScenarioBlock*>(status)->line_read()
-                                                : ScenarioBlock::npos;
+    const std::size_t index =
+        status != nullptr ? static_cast<ScenarioBlock*>(status)->line_read() : ScenarioBlock::npos;
     parsed_lines.push_back({line != nullptr ? line : "", status, index});
 }
 

@@ -3,7 +3,7 @@
 
 namespace standin {
 
-constexpr double kSiderealDay = 86164.09;        // [s] the Earth's rotation period
+constexpr double kSiderealDay = 86164.09;  // [s] the Earth's rotation period
 constexpr double kTwoPi = 6.283185307179586;
 constexpr double kDegPerRad = 57.29577951308232;  // [deg/rad]
 

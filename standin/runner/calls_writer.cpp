@@ -21,7 +21,8 @@ void append(std::string& out, const Arg& arg) {
                 return;
             }
             char buf[32];
-            std::snprintf(buf, sizeof buf, "\"0x%" PRIxPTR "\"", reinterpret_cast<std::uintptr_t>(p));
+            std::snprintf(buf, sizeof buf, "\"0x%" PRIxPTR "\"",
+                          reinterpret_cast<std::uintptr_t>(p));
             out += buf;
         }
         void operator()(const std::string& s) const { out += json_string(s); }
@@ -48,8 +49,8 @@ std::string call_json(const HostCall& call) {
     out += ",\"call\":" + json_string(call.name) + ",\"args\":{";
     for (std::size_t i = 0; i < call.args.size(); ++i) {
         if (i > 0) out += ',';
-        out += json_string(i < call.arg_names.size() ? call.arg_names[i]
-                                                     : "arg" + std::to_string(i));
+        out +=
+            json_string(i < call.arg_names.size() ? call.arg_names[i] : "arg" + std::to_string(i));
         out += ':';
         append(out, call.args[i]);
     }

@@ -6,8 +6,8 @@
 #include <fstream>
 #include <stdexcept>
 
-#include "standin/core/vessel_report.h"
 #include "standin/core/standin_constants.h"
+#include "standin/core/vessel_report.h"
 #include "standin/runner/calls_writer.h"
 #include "standin/runner/drift_plot.h"
 #include "standin/runner/hud_svg.h"

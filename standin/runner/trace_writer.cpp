@@ -10,7 +10,6 @@ namespace standin {
 
 namespace {
 
-
 std::string num(double v) {
     if (!std::isfinite(v)) return "null";
     char buf[40];

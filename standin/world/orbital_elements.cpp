@@ -9,7 +9,6 @@ namespace standin {
 
 namespace {
 
-
 double wrap_turn(double a) {
     a = std::fmod(a, kTwoPi);
     if (a < 0.0) a += kTwoPi;

@@ -155,8 +155,9 @@ void OrbitalWorld::parse_vessel_line(VesselRecord& vessel, const char* line, voi
     Body& b = body(vessel);
     const std::string text = line != nullptr ? line : "";
     // The block being read, its cursor on this line.
-    const std::size_t line_at = status != nullptr ? static_cast<const ScenarioBlock*>(status)->line_read()
-                                             : HostLineProblem::kWholeBlock;
+    const std::size_t line_at = status != nullptr
+                                    ? static_cast<const ScenarioBlock*>(status)->line_read()
+                                    : HostLineProblem::kWholeBlock;
     const HostLine parsed = parse_host_line(text);
     if (const auto* e = std::get_if<HostLineError>(&parsed)) {
         b.problems.push_back({line_at, e->message});
@@ -174,8 +175,8 @@ void OrbitalWorld::parse_vessel_line(VesselRecord& vessel, const char* line, voi
     } else if (const auto* pr = std::get_if<PropellantLine>(&parsed)) {
         if (pr->tank >= static_cast<int>(vessel.tanks.size())) {
             b.problems.push_back({line_at, "PROPELLANT: the vessel has " +
-                                            std::to_string(vessel.tanks.size()) +
-                                            " tank(s), no tank " + std::to_string(pr->tank)});
+                                               std::to_string(vessel.tanks.size()) +
+                                               " tank(s), no tank " + std::to_string(pr->tank)});
         } else if (pr->mass > vessel.tanks[pr->tank].max_mass) {
             b.problems.push_back({line_at, "PROPELLANT: above the tank's capacity"});
         } else {
