@@ -186,11 +186,15 @@ ANIMATIONCOMPONENT_HANDLE VESSEL::AddAnimationComponent(std::uint32_t anim, doub
 }
 
 bool VESSEL::SetAnimation(std::uint32_t anim, double state) const {
-    const auto call = current_host().record(vessel_, "SetAnimation", "anim state", anim, state);
-    auto& animations = self(vessel_).animations;
-    if (anim >= animations.size()) return call.result(false);
-    animations[anim].state = state;
-    return call.result(true);
+    Host& host = current_host();
+    auto set = [this, anim, state] {
+        auto& animations = self(vessel_).animations;
+        if (anim >= animations.size()) return false;
+        animations[anim].state = state;
+        return true;
+    };
+    if (__builtin_expect(!host.watched(), 1)) return set();
+    return host.record(vessel_, "SetAnimation", "anim state", anim, state).result(set());
 }
 
 double VESSEL::GetPropellantMass(PROPELLANT_HANDLE tank) const {
@@ -213,22 +217,27 @@ double VESSEL::GetEmptyMass() const {
 
 void VESSEL::Global2Local(const VECTOR3& global, VECTOR3& local) const {
     Host& host = current_host();
+    if (__builtin_expect(!host.watched(), 1)) {
+        local = host.world().global_to_local(self(vessel_), global);
+        return;
+    }
     const auto call = host.record(vessel_, "Global2Local", "global", global);
     local = host.world().global_to_local(self(vessel_), global);
-    if (__builtin_expect(host.faults() != 0, 0) && standin::earth_vector_zeroed(host, global))
-        local = VECTOR3{0.0, 0.0, 0.0};
+    if (standin::earth_vector_zeroed(host, global)) local = VECTOR3{0.0, 0.0, 0.0};
     call.answer("local", local);
 }
 
 bool VESSEL::GetElements(OBJHANDLE ref, ELEMENTS& elements, ORBITPARAM* params, double mjd_ref,
                          int frame) const {
     Host& host = current_host();
+    if (__builtin_expect(!host.watched(), 1))
+        return host.world().elements(self(vessel_), ref, elements, params, mjd_ref, frame);
     const auto call = host.record(vessel_, "GetElements", "ref el prm mjd frame", ref, &elements,
                                   params, mjd_ref, frame);
     const unsigned faults = host.faults();
-    if (__builtin_expect(faults & standin::HostFault::no_elements, 0)) return call.result(false);
+    if ((faults & standin::HostFault::no_elements) != 0) return call.result(false);
     const bool ok = host.world().elements(self(vessel_), ref, elements, params, mjd_ref, frame);
-    if (__builtin_expect((faults & standin::HostFault::geo_period) && ok && params != nullptr, 0))
+    if ((faults & standin::HostFault::geo_period) != 0 && ok && params != nullptr)
         params->period = standin::kSiderealDay;
     if (call && ok) standin::record_orbit(call, elements, params);
     return call.result(ok);

@@ -38,7 +38,10 @@ public:
     const std::filesystem::path& installation() const { return installation_; }
 
     // Starts recording every host call into log (null stops it).
-    void record_into(CallLog* log) { log_ = log; }
+    void record_into(CallLog* log) {
+        log_ = log;
+        watched_ = log_ != nullptr || faults_ != nullptr;
+    }
     CallLog* log() const { return log_; }
     // Records a call; names: its arguments' names, separated by spaces.
     // Arguments by value: nothing needs an address on the path that does
@@ -55,7 +58,13 @@ public:
     void set_acting(const VesselRecord* vessel) { acting_ = vessel; }
 
     // The faults scheduled for the world's answers (null: none).
-    void set_faults(const FaultSchedule* faults) { faults_ = faults; }
+    void set_faults(const FaultSchedule* faults) {
+        faults_ = faults;
+        watched_ = log_ != nullptr || faults_ != nullptr;
+    }
+    // Whether anything records or a fault may be due: the step path's
+    // operations check this once and otherwise just answer.
+    bool watched() const { return watched_; }
     // The faults in force now (HostFault flags).
     unsigned faults() const {
         if (__builtin_expect(faults_ == nullptr, 1)) return HostFault::none;
@@ -96,15 +105,22 @@ private:
     CallLog* log_ = nullptr;
     const VesselRecord* acting_ = nullptr;
     const FaultSchedule* faults_ = nullptr;
+    bool watched_ = false;
     std::deque<std::unique_ptr<VesselRecord>> vessels_;
     std::deque<Texture> textures_;
     std::vector<std::string> unresolved_;
 };
 
 // The current host; a module calling the API with none is a host fault and
-// ends the process with a message.
+// ends the process with a message. For the host library's own code only:
+// kept out of the library's symbol table, it is reached without a detour
+// through the global offset table on every host call.
 namespace detail {
+#if defined(__ELF__)
+extern Host* current __attribute__((visibility("hidden")));
+#else
 extern Host* current;
+#endif
 [[noreturn]] void no_current_host();
 }  // namespace detail
 inline Host& current_host() {

@@ -1,7 +1,6 @@
 #include "standin/core/scripted_world.h"
 
-#include <cstring>
-
+#include "standin/core/earth_name.h"
 #include "standin/core/scenario_block.h"
 
 namespace standin {
@@ -21,7 +20,7 @@ void ScriptedWorld::set_earth_local(const VECTOR3& local) {
 }
 
 OBJHANDLE ScriptedWorld::object_by_name(const char* name) {
-    if (earth_present && name != nullptr && std::strcmp(name, "Earth") == 0) return earth();
+    if (earth_present && is_earth_name(name)) return earth();
     return nullptr;
 }
 

@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
-#include <cstring>
 
 #include "standin/animation/dish_pointing.h"
+#include "standin/core/earth_name.h"
 #include "standin/core/scenario_block.h"
 #include "standin/core/standin_constants.h"
 #include "standin/core/vessel_record.h"
@@ -74,8 +74,7 @@ OrbitalWorld::Body* OrbitalWorld::body_by_handle(OBJHANDLE h) const {
 
 OBJHANDLE OrbitalWorld::object_by_name(const char* name) {
     if (name == nullptr) return nullptr;
-    if (std::strcmp(name, "Earth") == 0)
-        return reinterpret_cast<OBJHANDLE>(const_cast<int*>(&earth_object_));
+    if (is_earth_name(name)) return reinterpret_cast<OBJHANDLE>(const_cast<int*>(&earth_object_));
     for (const auto& b : bodies_)
         if (b->record->name == name) return b->record->handle();
     return nullptr;
