@@ -40,11 +40,11 @@ Host* current_host_if_any() {
 }
 
 void Host::stamp(OBJHANDLE vessel) {
-    const auto* record = acting_;
-    if (record == nullptr && vessel != nullptr) {
-        const auto* acted_on = reinterpret_cast<const VesselRecord*>(vessel);
-        if (acted_on->live_tag == VesselRecord::kLiveTag) record = acted_on;
-    }
+    const VesselRecord* record = acting_;
+    // Outside a callback the vessel acted on names the caller; a handle
+    // the host never gave is looked up, not read.
+    for (std::size_t i = 0; record == nullptr && vessel != nullptr && i < vessels_.size(); ++i)
+        if (vessels_[i]->handle() == vessel) record = vessels_[i].get();
     log_->stamp(world_.sim_time(), record != nullptr ? record->name : std::string());
 }
 
