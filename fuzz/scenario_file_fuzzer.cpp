@@ -47,6 +47,7 @@ public:
     int date_to_int(const char* date) override { return now->date_to_int(date); }
     void vessel_added(standin::VesselRecord& vessel) override { now->vessel_added(vessel); }
     void vessel_removed(standin::VesselRecord& vessel) override { now->vessel_removed(vessel); }
+    void vessel_ready(standin::VesselRecord& vessel) override { now->vessel_ready(vessel); }
     void write_vessel_lines(const standin::VesselRecord& vessel,
                             standin::ScenarioBlock& block) override {
         now->write_vessel_lines(vessel, block);

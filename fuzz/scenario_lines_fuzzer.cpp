@@ -87,9 +87,9 @@ std::vector<std::string> save(krv& vessel) {
     return out.lines();
 }
 
-void load(krv& vessel, standin::VesselRecord& record, const std::vector<std::string>& lines) {
+void load(krv& vessel, const std::vector<std::string>& lines) {
     standin::ScenarioBlock in(lines);
-    vessel.clbkLoadState(in.handle(), &record);
+    vessel.clbkLoadState(in.handle(), &in);
 }
 
 // Before the reload every saved field is given a value it cannot have had,
@@ -116,7 +116,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     standin::VesselRecord& record = r.host.add_vessel("KRV-F", "KRV", 1);
     krv vessel(record.handle(), 1);
     vessel.clbkSetupClass(nullptr);
-    load(vessel, record, lines);
+    load(vessel, lines);
     const Fields first = fields_of(vessel);
     const auto saved = save(vessel);
 
@@ -132,7 +132,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     r.world.parsed_lines.clear();
 
     poison(vessel, first);
-    load(vessel, record, saved);
+    load(vessel, saved);
     const Fields second = fields_of(vessel);
     const auto resaved = save(vessel);
     r.host.remove_vessel(record.handle());

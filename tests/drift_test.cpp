@@ -36,12 +36,12 @@ TEST_F(DriftFigures, FourHostCallsInOrderWithTheEquatorialFrame) {
     EXPECT_EQ(log[1].name, "zapiGetSimMJD");
     EXPECT_EQ(log[2].name, "GetElements");
     EXPECT_EQ(log[2].vessel, v->record->handle());
-    EXPECT_EQ(std::get<const void*>(log[2].args[0]), static_cast<const void*>(world.earth()));
-    EXPECT_NE(std::get<const void*>(log[2].args[2]), nullptr) << "orbit figures asked for";
-    EXPECT_EQ(std::get<double>(log[2].args[3]), 58471.25);
-    EXPECT_EQ(std::get<std::int64_t>(log[2].args[4]), 1);
+    EXPECT_EQ(log[2].arg<const void*>("ref"), static_cast<const void*>(world.earth()));
+    EXPECT_NE(log[2].arg<const void*>("prm"), nullptr) << "orbit figures asked for";
+    EXPECT_EQ(log[2].arg<double>("mjd"), 58471.25);
+    EXPECT_EQ(log[2].arg<std::int64_t>("frame"), 1);
     EXPECT_EQ(log[3].name, "zapiGetPlanetCurrentRotation");
-    EXPECT_EQ(std::get<const void*>(log[3].args[0]), static_cast<const void*>(world.earth()));
+    EXPECT_EQ(log[3].arg<const void*>("planet"), static_cast<const void*>(world.earth()));
 }
 
 struct DriftCase {

@@ -45,7 +45,7 @@ TEST_F(EarthTracking, HostCallsAreLookupPositionFrameAndThreeAnimationsInOrder) 
     ASSERT_EQ(log.size(), 6u) << testing::PrintToString(krvtest::describe(log));
     EXPECT_EQ(log[0], (standin::HostCall{"zapiGetObjectByName", {std::string("Earth")}}));
     EXPECT_EQ(log[1].name, "zapiGetGlobalPos");
-    EXPECT_EQ(std::get<const void*>(log[1].args[0]), static_cast<const void*>(world.earth()));
+    EXPECT_EQ(log[1].arg<const void*>("object"), static_cast<const void*>(world.earth()));
     EXPECT_EQ(log[2], (standin::HostCall{"Global2Local", {VECTOR3{1.0e7, 2.0e7, -3.0e7}}}));
     const std::uint32_t anims[] = {k->anim_hga_rot, k->anim_hga_tilt1, k->anim_hga_tilt2};
     const double states[] = {k->hga_rot_pos, k->hga_tilt1_pos, k->hga_tilt2_pos};
@@ -269,7 +269,7 @@ TEST_F(EarthTracking, NoHostCallWhileTheBoomsAreNotOpen) {
         EXPECT_EQ(log.count("zapiGetGlobalPos"), 0u);
         EXPECT_EQ(log.count("Global2Local"), 0u);
         for (const auto& c : log.named("SetAnimation"))
-            EXPECT_EQ(std::get<std::int64_t>(c.args[0]), k->anim_ant);
+            EXPECT_EQ(c.arg<std::int64_t>("anim"), k->anim_ant);
         EXPECT_EQ(k->hga_rot_pos, 0.1);
         EXPECT_EQ(k->hga_tilt1_pos, 0.2);
         EXPECT_EQ(k->hga_tilt2_pos, 0.3);

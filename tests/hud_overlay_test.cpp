@@ -62,12 +62,12 @@ TEST_F(HudOverlay, HostDefaultFirstThenTheTwoMasses) {
     EXPECT_TRUE(session->draw_hud(*v, hps, skp, 3));
     ASSERT_EQ(log.size(), 3u) << testing::PrintToString(krvtest::describe(log));
     EXPECT_EQ(log[0].name, "VESSEL3::clbkDrawHUD");
-    EXPECT_EQ(std::get<std::int64_t>(log[0].args[0]), 3);
-    EXPECT_EQ(std::get<const void*>(log[0].args[1]), static_cast<const void*>(&hps));
-    EXPECT_EQ(std::get<const void*>(log[0].args[2]), static_cast<const void*>(&skp));
+    EXPECT_EQ(log[0].arg<std::int64_t>("mode"), 3);
+    EXPECT_EQ(log[0].arg<const void*>("hps"), static_cast<const void*>(&hps));
+    EXPECT_EQ(log[0].arg<const void*>("skp"), static_cast<const void*>(&skp));
     EXPECT_EQ(log[1].name, "GetEmptyMass");
     EXPECT_EQ(log[2].name, "GetPropellantMass");
-    EXPECT_EQ(std::get<const void*>(log[2].args[0]), static_cast<const void*>(k->ph_main));
+    EXPECT_EQ(log[2].arg<const void*>("tank"), static_cast<const void*>(k->ph_main));
     EXPECT_EQ(skp.texts().size(), 8u);
     EXPECT_EQ(skp.colour_changes(), 8u) << "one colour before each line";
 }

@@ -43,7 +43,7 @@ TEST_F(LibraryFrame, LoadAnnouncesTheInstanceOnceAndUnloadCallsNothing) {
         ModuleLibrary module(KRV_MODULE_FILE);
         ASSERT_EQ(log.count("InitLib"), 1u);
         // The instance is the dynamic linker's handle of the module itself.
-        EXPECT_EQ(std::get<const void*>(log.named("InitLib")[0].args[0]), module.native_handle());
+        EXPECT_EQ(log.named("InitLib")[0].arg<const void*>("instance"), module.native_handle());
         log.clear();
     }
     // No exit hook in this build: unloading makes no host call, and the
@@ -65,7 +65,7 @@ TEST_F(LibraryFrame, ExitHookIsFoundByEitherNameAndCalledWithTheInstance) {
         }
         const auto hook_calls = log.named("zapiGetGlobalPos");
         ASSERT_EQ(hook_calls.size(), 1u);
-        EXPECT_EQ(std::get<const void*>(hook_calls[0].args[0]), instance);
+        EXPECT_EQ(hook_calls[0].arg<const void*>("object"), instance);
     }
 }
 
@@ -93,7 +93,7 @@ TEST_F(LibraryFrame, VersionIsAskedOnceButAZeroAnswerIsAskedAgain) {
     EXPECT_EQ(module.exports().GetModuleVersion(), 20160828);
     const auto asked = log.named("Date2Int");
     ASSERT_EQ(asked.size(), 3u);
-    EXPECT_EQ(std::get<std::string>(asked[2].args[0]), "Aug 28 2016");
+    EXPECT_EQ(asked[2].arg<std::string>("date"), "Aug 28 2016");
 }
 
 TEST_F(LibraryFrame, ModuleDateIsTheSameTextEveryCall) {

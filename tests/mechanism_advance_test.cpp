@@ -19,8 +19,7 @@ protected:
     std::vector<double> set_states(std::uint32_t anim) const {
         std::vector<double> out;
         for (const HostCall& c : log.named("SetAnimation"))
-            if (std::get<std::int64_t>(c.args[0]) == anim)
-                out.push_back(std::get<double>(c.args[1]));
+            if (c.arg<std::int64_t>("anim") == anim) out.push_back(c.arg<double>("state"));
         return out;
     }
     void press(standin::SessionVessel& v, std::uint32_t key) {
@@ -126,10 +125,10 @@ TEST_F(MechanismAdvance, OneStepRunsTrackingThenTheMechanismsThenTheDrift) {
     EXPECT_EQ(names, expected);
     const auto anims = log.named("SetAnimation");
     ASSERT_EQ(anims.size(), 5u);
-    EXPECT_EQ(std::get<std::int64_t>(anims[3].args[0]), k.anim_solp);
-    EXPECT_EQ(std::get<double>(anims[3].args[1]), 0.375);
-    EXPECT_EQ(std::get<std::int64_t>(anims[4].args[0]), k.anim_lid);
-    EXPECT_EQ(std::get<double>(anims[4].args[1]), 0.75);
+    EXPECT_EQ(anims[3].arg<std::int64_t>("anim"), k.anim_solp);
+    EXPECT_EQ(anims[3].arg<double>("state"), 0.375);
+    EXPECT_EQ(anims[4].arg<std::int64_t>("anim"), k.anim_lid);
+    EXPECT_EQ(anims[4].arg<double>("state"), 0.75);
 }
 
 // States and positions a scenario can hold beyond the named ones.
@@ -217,8 +216,8 @@ TEST_F(TankTopUp, AnEmptyTankIsRefilledOnlyAfterTheFirstTenthOfASecond) {
         EXPECT_EQ(log.names(), expected);
         if (c.refilled) {
             const auto set = log.named("SetPropellantMass").at(0);
-            EXPECT_EQ(std::get<const void*>(set.args[0]), static_cast<const void*>(k.ph_main));
-            EXPECT_EQ(std::get<double>(set.args[1]), 1450.0);
+            EXPECT_EQ(set.arg<const void*>("tank"), static_cast<const void*>(k.ph_main));
+            EXPECT_EQ(set.arg<double>("mass"), 1450.0);
         }
         EXPECT_EQ(v.record->tanks.at(0).mass, c.refilled ? 1450.0 : c.tank);
         session->destroy(v);

@@ -168,13 +168,20 @@ protected:
         SURFHANDLE texture_b = v.exhausts.back().texture;
         ASSERT_EQ(v.components.size(), 9u);
         const auto want = expected_setup(v, vessel.object(), flight_model, texture_a, texture_b);
-        const auto got = krvtest::describe(log);
-        ASSERT_EQ(log.size(), want.size()) << ::testing::PrintToString(got);
+        // The transform records' constructions are the rig test's to check.
+        std::vector<HostCall> calls;
+        std::vector<std::string> got;
+        for (const HostCall& c : log.calls()) {
+            if (c.name == "MGROUP_TRANSFORM") continue;
+            calls.push_back(c);
+            got.push_back(standin::to_string(c));
+        }
+        ASSERT_EQ(calls.size(), want.size()) << ::testing::PrintToString(got);
         for (std::size_t i = 0; i < want.size(); ++i) {
-            EXPECT_EQ(log[i], want[i])
+            EXPECT_EQ(calls[i], want[i])
                 << "call " << i << ": got " << got[i] << ", want " << standin::to_string(want[i]);
-            const bool vessel_call = log[i].name.rfind("zapi", 0) != 0;
-            EXPECT_EQ(log[i].vessel, vessel_call ? v.handle() : nullptr) << got[i];
+            const bool vessel_call = calls[i].name.rfind("zapi", 0) != 0;
+            EXPECT_EQ(calls[i].vessel, vessel_call ? v.handle() : nullptr) << got[i];
         }
         ASSERT_NE(host.texture(texture_a), nullptr);
         ASSERT_NE(host.texture(texture_b), nullptr);

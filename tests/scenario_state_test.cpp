@@ -45,8 +45,8 @@ TEST_F(ScenarioState, AFreshVesselSavesZerosAfterTheHostsLines) {
     const char* values[] = {"0 0.0000 0.0000 0.0000 0.0000", "0 0.0000", "0 0.0000"};
     for (int i = 0; i < 3; ++i) {
         EXPECT_EQ(log[1 + i].name, "zapiWriteScenario_string");
-        EXPECT_EQ(std::get<std::string>(log[1 + i].args[1]), keys[i]);
-        EXPECT_EQ(std::get<std::string>(log[1 + i].args[2]), values[i]);
+        EXPECT_EQ(log[1 + i].arg<std::string>("key"), keys[i]);
+        EXPECT_EQ(log[1 + i].arg<std::string>("value"), values[i]);
     }
 }
 
@@ -147,17 +147,19 @@ TEST_F(ScenarioState, ABlockWithoutStateLinesStillSetsAllSixToZero) {
 }
 
 TEST_F(ScenarioState, OtherLinesReachTheHostUnchangedWithTheStatus) {
-    auto& v = spawn_from(
+    spawn_from(
         {"STATUS Orbiting Earth", "ANT 0 0 0 0 0", "  AFCMODE 7", "SOL 3", "ANTX", "XANT 3", ""});
     ASSERT_EQ(world.parsed_lines.size(), 5u);
     const char* expected[] = {"STATUS Orbiting Earth", "  AFCMODE 7", "SOL 3", "XANT 3", ""};
-    for (int i = 0; i < 5; ++i) {
-        EXPECT_EQ(world.parsed_lines[i].line, expected[i]);
-        EXPECT_EQ(world.parsed_lines[i].status, static_cast<void*>(v.record));
-    }
+    // The status is the block being read: its cursor names each line's place.
+    const std::size_t places[] = {0, 2, 3, 5, 6};
     const auto parsed = log.named("ParseScenarioLineEx");
     ASSERT_EQ(parsed.size(), 5u);
-    EXPECT_EQ(std::get<const void*>(parsed[0].args[1]), static_cast<const void*>(v.record));
+    for (std::size_t i = 0; i < 5; ++i) {
+        EXPECT_EQ(world.parsed_lines[i].line, expected[i]);
+        EXPECT_EQ(world.parsed_lines[i].index, places[i]);
+        EXPECT_EQ(world.parsed_lines[i].status, parsed[i].arg<const void*>("status"));
+    }
 }
 
 struct LoadCase {

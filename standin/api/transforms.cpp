@@ -5,10 +5,11 @@
 MGROUP_TRANSFORM::MGROUP_TRANSFORM(std::uint32_t mesh_index, const std::uint32_t* group_list,
                                    std::uint32_t count)
     : mesh(mesh_index), groups(group_list), group_count(count) {
-    if (standin::Host* host = standin::current_host_if_any()) {
-        const std::size_t calls = host->log() != nullptr ? host->log()->size() : 0;
-        host->transform_births.push_back({this, calls});
-    }
+    // A module's static records may be built at load time, outside any host.
+    if (standin::Host* host = standin::current_host_if_any())
+        host->record(nullptr, "MGROUP_TRANSFORM", "mesh groups count", mesh_index, group_list,
+                     count)
+            .result(static_cast<const MGROUP_TRANSFORM*>(this));
 }
 
 int MGROUP_TRANSFORM::Kind() const {

@@ -38,6 +38,7 @@ bool operator==(const HostCall& a, const HostCall& b) {
 std::string to_string(const Arg& arg) {
     struct Visitor {
         std::string operator()(std::int64_t v) const { return std::to_string(v); }
+        std::string operator()(bool v) const { return v ? "true" : "false"; }
         std::string operator()(double v) const { return number(v); }
         std::string operator()(const void* p) const {
             char buf[32];
@@ -56,9 +57,56 @@ std::string to_string(const HostCall& call) {
     std::string text = call.name + "(";
     for (std::size_t i = 0; i < call.args.size(); ++i) {
         if (i > 0) text += ", ";
+        if (i < call.arg_names.size()) text += call.arg_names[i] + "=";
         text += to_string(call.args[i]);
     }
-    return text + ")";
+    text += ")";
+    if (call.returned) text += " -> " + to_string(*call.returned);
+    for (const auto& a : call.answers) text += " " + a.name + "=" + to_string(a.value);
+    return text;
+}
+
+const Arg& HostCall::arg_value(std::string_view arg_name) const {
+    for (std::size_t i = 0; i < arg_names.size() && i < args.size(); ++i)
+        if (arg_names[i] == arg_name) return args[i];
+    throw std::out_of_range(name + " has no argument '" + std::string(arg_name) + "'");
+}
+
+const Arg& HostCall::answer_value(std::string_view answer_name) const {
+    for (const auto& a : answers)
+        if (a.name == answer_name) return a.value;
+    throw std::out_of_range(name + " has no answer '" + std::string(answer_name) + "'");
+}
+
+HostCall* Recorded::call() const {
+    return log_ != nullptr ? &log_->at(index_) : nullptr;
+}
+
+void Recorded::set_result(Arg value) const {
+    log_->at(index_).returned = std::move(value);
+}
+
+void Recorded::add_answer(const char* name, Arg value) const {
+    log_->at(index_).answers.push_back({name, std::move(value)});
+}
+
+std::size_t CallLog::add_call(HostCall call) {
+    call.t = t_;
+    call.caller = caller_;
+    calls_.push_back(std::move(call));
+    return calls_.size() - 1;
+}
+
+std::vector<std::string> CallLog::split_names(const char* names) {
+    std::vector<std::string> out;
+    std::string_view rest = names != nullptr ? names : "";
+    while (!rest.empty()) {
+        const auto space = rest.find(' ');
+        out.emplace_back(rest.substr(0, space));
+        if (space == std::string_view::npos) break;
+        rest.remove_prefix(space + 1);
+    }
+    return out;
 }
 
 std::vector<std::string> CallLog::names() const {

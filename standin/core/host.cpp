@@ -39,6 +39,15 @@ Host* current_host_if_any() {
     return detail::current;
 }
 
+void Host::stamp(OBJHANDLE vessel) {
+    const VesselRecord* record = acting_;
+    // Outside a callback the vessel acted on names the caller; a handle
+    // the host never gave is looked up, not read.
+    for (std::size_t i = 0; record == nullptr && vessel != nullptr && i < vessels_.size(); ++i)
+        if (vessels_[i]->handle() == vessel) record = vessels_[i].get();
+    log_->stamp(world_.sim_time(), record != nullptr ? record->name : std::string());
+}
+
 VesselRecord& Host::add_vessel(std::string name, std::string class_name, int flight_model) {
     auto record = std::make_unique<VesselRecord>();
     record->name = std::move(name);

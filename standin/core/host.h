@@ -14,19 +14,12 @@
 #include <vector>
 
 #include "standin/core/call_log.h"
+#include "standin/core/fault_schedule.h"
 #include "standin/core/vessel_record.h"
 #include "standin/core/world.h"
 #include "standin/mesh/mesh_library.h"
 
 namespace standin {
-
-// A transform record coming into being while this host is current, and how
-// many host calls the log held at that moment (0 with no log): tells when,
-// among its calls, a module built its records.
-struct TransformBirth {
-    const MGROUP_TRANSFORM* transform = nullptr;
-    std::size_t calls_before = 0;
-};
 
 struct Texture {
     std::string name;
@@ -45,13 +38,37 @@ public:
     const std::filesystem::path& installation() const { return installation_; }
 
     // Starts recording every host call into log (null stops it).
-    void record_into(CallLog* log) { log_ = log; }
+    void record_into(CallLog* log) {
+        log_ = log;
+        watched_ = log_ != nullptr || faults_ != nullptr;
+    }
     CallLog* log() const { return log_; }
+    // Records a call; names: its arguments' names, separated by spaces.
     // Arguments by value: nothing needs an address on the path that does
     // not record.
     template <typename... Args>
-    void record(OBJHANDLE vessel, const char* name, Args... args) {
-        if (__builtin_expect(log_ != nullptr, 0)) log_->add(vessel, name, args...);
+    Recorded record(OBJHANDLE vessel, const char* name, const char* names, Args... args) {
+        if (__builtin_expect(log_ != nullptr, 0)) {
+            stamp(vessel);
+            return {log_, log_->add(vessel, name, names, args...)};
+        }
+        return {};
+    }
+    // The vessel whose callback runs now: the caller of the free functions.
+    void set_acting(const VesselRecord* vessel) { acting_ = vessel; }
+
+    // The faults scheduled for the world's answers (null: none).
+    void set_faults(const FaultSchedule* faults) {
+        faults_ = faults;
+        watched_ = log_ != nullptr || faults_ != nullptr;
+    }
+    // Whether anything records or a fault may be due: the step path's
+    // operations check this once and otherwise just answer.
+    bool watched() const { return watched_; }
+    // The faults in force now (HostFault flags).
+    unsigned faults() const {
+        if (__builtin_expect(faults_ == nullptr, 1)) return HostFault::none;
+        return faults_->at(world_.sim_time());
     }
 
     VesselRecord& add_vessel(std::string name, std::string class_name, int flight_model);
@@ -77,25 +94,33 @@ public:
 
     // Instances the loaded modules announced through InitLib, in order.
     std::vector<MODULEINSTANCE> announced_modules;
-    // Transform records constructed while this host was current, in order.
-    std::vector<TransformBirth> transform_births;
 
 private:
     [[noreturn]] static void unknown_vessel();
+    void stamp(OBJHANDLE vessel);
 
     World& world_;
     std::filesystem::path installation_;
     MeshLibrary meshes_;
     CallLog* log_ = nullptr;
+    const VesselRecord* acting_ = nullptr;
+    const FaultSchedule* faults_ = nullptr;
+    bool watched_ = false;
     std::deque<std::unique_ptr<VesselRecord>> vessels_;
     std::deque<Texture> textures_;
     std::vector<std::string> unresolved_;
 };
 
 // The current host; a module calling the API with none is a host fault and
-// ends the process with a message.
+// ends the process with a message. For the host library's own code only:
+// kept out of the library's symbol table, it is reached without a detour
+// through the global offset table on every host call.
 namespace detail {
+#if defined(__ELF__)
+extern Host* current __attribute__((visibility("hidden")));
+#else
 extern Host* current;
+#endif
 [[noreturn]] void no_current_host();
 }  // namespace detail
 inline Host& current_host() {

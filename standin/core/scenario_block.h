@@ -22,6 +22,9 @@ public:
     // call, or null at the end of the block.
     char* next_line();
     void rewind() { cursor_ = 0; }
+    // The index of the line handed out last, or npos before the first.
+    std::size_t line_read() const { return cursor_ == 0 ? npos : cursor_ - 1; }
+    static constexpr std::size_t npos = static_cast<std::size_t>(-1);
 
     // Writing: one line made of the key, a blank and the value text.
     void write(const char* key, const char* value);

@@ -1,7 +1,6 @@
 #include "standin/core/scripted_world.h"
 
-#include <cstring>
-
+#include "standin/core/earth_name.h"
 #include "standin/core/scenario_block.h"
 
 namespace standin {
@@ -21,7 +20,7 @@ void ScriptedWorld::set_earth_local(const VECTOR3& local) {
 }
 
 OBJHANDLE ScriptedWorld::object_by_name(const char* name) {
-    if (earth_present && name != nullptr && std::strcmp(name, "Earth") == 0) return earth();
+    if (earth_present && is_earth_name(name)) return earth();
     return nullptr;
 }
 
@@ -60,7 +59,9 @@ void ScriptedWorld::write_vessel_lines(const VesselRecord& /*vessel*/, ScenarioB
 }
 
 void ScriptedWorld::parse_vessel_line(VesselRecord& /*vessel*/, const char* line, void* status) {
-    parsed_lines.push_back({line != nullptr ? line : "", status});
+    const std::size_t index =
+        status != nullptr ? static_cast<ScenarioBlock*>(status)->line_read() : ScenarioBlock::npos;
+    parsed_lines.push_back({line != nullptr ? line : "", status, index});
 }
 
 }  // namespace standin

@@ -36,6 +36,7 @@ public:
     struct ParsedLine {
         std::string line;
         void* status;
+        std::size_t index;  // the line's place in the block, from the status
     };
     std::vector<ParsedLine> parsed_lines;
     // Lines the host writes first into each vessel block it saves.

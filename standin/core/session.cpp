@@ -6,6 +6,22 @@
 
 namespace standin {
 
+namespace {
+
+// Names the vessel whose callback runs, for the calls it makes.
+class Acting {
+public:
+    Acting(Host& host, const VesselRecord& vessel) : host_(host) { host_.set_acting(&vessel); }
+    ~Acting() { host_.set_acting(nullptr); }
+    Acting(const Acting&) = delete;
+    Acting& operator=(const Acting&) = delete;
+
+private:
+    Host& host_;
+};
+
+}  // namespace
+
 Session::Session(Host& host, ModuleLoader& loader) : host_(host), loader_(loader) {}
 
 Session::~Session() {
@@ -22,12 +38,15 @@ SessionVessel& Session::create(const VesselSpec& order) {
     auto* object = static_cast<VESSEL3*>(base);
     vessels_.push_back({&record, object, &module});
 
+    Acting acting(host_, record);
     object->clbkSetupClass(nullptr);
     if (order.scenario_lines) {
         ScenarioBlock block(*order.scenario_lines);
-        // The status the host fills from its own lines is the vessel record.
-        object->clbkLoadState(block.handle(), &record);
+        // The status handed back with each host line is the block itself:
+        // its cursor tells which line that was.
+        object->clbkLoadState(block.handle(), &block);
     }
+    host_.world().vessel_ready(record);
     object->clbkAfterCreation();
     return vessels_.back();
 }
@@ -37,7 +56,10 @@ void Session::destroy(SessionVessel& vessel) {
                            [&vessel](const SessionVessel& v) { return &v == &vessel; });
     if (it == vessels_.end()) return;
     const OBJHANDLE handle = it->record->handle();
-    it->module->exports().zvcExit(it->object);
+    {
+        Acting acting(host_, *it->record);
+        it->module->exports().zvcExit(it->object);
+    }
     vessels_.erase(it);
     host_.remove_vessel(handle);
 }
@@ -46,24 +68,34 @@ void Session::step(double dt) {
     World& world = host_.world();
     const double t0 = world.sim_time();
     const double mjd0 = world.sim_mjd();
-    for (auto& v : vessels_) v.object->clbkPreStep(t0, dt, mjd0);
+    for (auto& v : vessels_) {
+        host_.set_acting(v.record);
+        v.object->clbkPreStep(t0, dt, mjd0);
+    }
     world.advance(dt);
     const double t1 = world.sim_time();
     const double mjd1 = world.sim_mjd();
-    for (auto& v : vessels_) v.object->clbkPostStep(t1, dt, mjd1);
+    for (auto& v : vessels_) {
+        host_.set_acting(v.record);
+        v.object->clbkPostStep(t1, dt, mjd1);
+    }
+    host_.set_acting(nullptr);
 }
 
 int Session::key(SessionVessel& vessel, std::uint32_t key, bool down, char* kstate) {
+    Acting acting(host_, *vessel.record);
     return vessel.object->clbkConsumeBufferedKey(key, down, kstate);
 }
 
 bool Session::draw_hud(SessionVessel& vessel, const HUDPAINTSPEC& hps, zapi::Sketchpad& skp,
                        int mode) {
+    Acting acting(host_, *vessel.record);
     return vessel.object->clbkDrawHUD(mode, &hps, &skp);
 }
 
 std::vector<std::string> Session::save(SessionVessel& vessel) {
     ScenarioBlock block;
+    Acting acting(host_, *vessel.record);
     vessel.object->clbkSaveState(block.handle());
     return block.lines();
 }

@@ -80,6 +80,9 @@ struct VesselRecord {
     // Beside the tag: the animation states are what a step sets, so both
     // share a cache line on that path.
     std::vector<Animation> animations;
+    // The world's own state of this vessel, found without a search on the
+    // step path; the world's to set and read.
+    void* world_state = nullptr;
 
     std::string name;
     std::string class_name;

@@ -4,13 +4,12 @@
 #include <cstdarg>
 #include <cstdio>
 
+#include "standin/core/standin_constants.h"
 #include "standin/mesh/mesh.h"
 
 namespace standin {
 
 namespace {
-
-constexpr double kDegreesPerRadian = 57.29577951308232;
 
 class Text {
 public:
@@ -131,8 +130,7 @@ void describe_transform(Text& text, const VesselRecord& v, std::size_t index,
             "  %2zu  animation %u, states %g..%g, parent %s: turns mesh %u groups%s about %s "
             "through %s by %g deg",
             index, c.animation, c.state0, c.state1, parent_text.c_str(), t->mesh, groups.c_str(),
-            vec(r.axis).c_str(), vec(r.ref).c_str(),
-            static_cast<double>(r.angle) * kDegreesPerRadian);
+            vec(r.axis).c_str(), vec(r.ref).c_str(), static_cast<double>(r.angle) * kDegPerRad);
     } else {
         text.line(
             "  %2zu  animation %u, states %g..%g, parent %s: transform of kind %d, mesh %u "

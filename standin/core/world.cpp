@@ -16,6 +16,8 @@ void World::vessel_added(VesselRecord& /*vessel*/) {}
 void World::vessel_removed(VesselRecord& /*vessel*/) {}
 
 void World::write_vessel_lines(const VesselRecord& /*vessel*/, ScenarioBlock& /*block*/) {}
+void World::vessel_ready(VesselRecord& /*vessel*/) {}
+
 void World::parse_vessel_line(VesselRecord& /*vessel*/, const char* /*line*/, void* /*status*/) {}
 
 }  // namespace standin

@@ -43,6 +43,9 @@ public:
     // A vessel came into being or is about to go.
     virtual void vessel_added(VesselRecord& vessel);
     virtual void vessel_removed(VesselRecord& vessel);
+    // The vessel has declared itself and read its scenario block, if any:
+    // the world now knows all it will be told before the vessel flies.
+    virtual void vessel_ready(VesselRecord& vessel);
 
     // The host's own lines of a vessel's scenario block: written first when
     // the vessel saves, and handed back one by one when the vessel meets a

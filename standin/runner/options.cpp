@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "standin/runner/fault_spec.h"
 #include "standin/runner/thruster_group_names.h"
 
 namespace standin {
@@ -121,6 +122,10 @@ Options parse_options(const std::vector<std::string>& args, const std::string& d
             if (!(n >= 1.0 && n == std::floor(n) && n < 1e9))
                 throw OptionsError("--trace-lines-every: a whole number of steps from 1");
             o.trace_lines_every = static_cast<int>(n);
+        } else if (a == "--calls") {
+            o.calls = value();
+        } else if (a == "--fault") {
+            o.faults.push_back(parse_fault(value()));
         } else if (a == "--svg") {
             o.svg = value();
         } else if (a == "--no-hold") {
@@ -166,6 +171,11 @@ std::string usage_text(const std::string& default_modules, const std::string& de
            "  --trace PATH          write a JSON Lines trace, one object per step\n"
            "  --trace-lines-every N put the vessel's own scenario lines into the trace every\n"
            "                        N steps (default 60)\n"
+           "  --calls PATH          write every host call the modules make as JSON Lines\n"
+           "                        ('-': standard output)\n"
+           "  --fault FROM:TO:KIND  the host answers falsely from FROM up to TO seconds;\n"
+           "                        repeatable. KIND: no-earth, no-elements,\n"
+           "                        zero-earth-vector, geo-period\n"
            "  --svg DIR             write an SVG of each HUD frame and a drift plot into DIR\n"
            "  --no-hold             no attitude hold (by default the attitude thrusters\n"
            "                        null the body rates whenever no attitude group is fired)\n"

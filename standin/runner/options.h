@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "host/types.h"
+#include "standin/core/fault_schedule.h"
 #include "standin/runner/key_spec.h"
 
 namespace standin {
@@ -38,6 +39,8 @@ struct Options {
     std::string trace;
     int trace_lines_every = 60;  // [steps] between the vessel's own lines in the trace
     std::string svg;
+    std::string calls;                // JSON Lines of the host calls; "-": standard output
+    std::vector<FaultWindow> faults;  // host faults on demand
     bool attitude_hold = true;
     bool progress = true;
     bool report = false;  // print each vessel's declared make-up before the run

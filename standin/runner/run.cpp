@@ -6,7 +6,9 @@
 #include <fstream>
 #include <stdexcept>
 
+#include "standin/core/standin_constants.h"
 #include "standin/core/vessel_report.h"
+#include "standin/runner/calls_writer.h"
 #include "standin/runner/drift_plot.h"
 #include "standin/runner/hud_svg.h"
 #include "standin/runner/progress_bar.h"
@@ -18,8 +20,6 @@ namespace standin {
 
 namespace {
 
-constexpr double kDegPerRad = 57.29577951308232;
-constexpr double kSiderealDay = 86164.09;  // [s]
 // Plots need no more points than a screen has pixels.
 constexpr double kPlotPoints = 2000.0;
 
@@ -41,7 +41,19 @@ DriftSample drift_sample(OrbitalWorld& w, const VesselRecord& r) {
 int run(const Options& o, std::FILE* out, std::FILE* err) {
     try {
         const std::string file = o.scenario.empty() ? KRV_DEFAULT_SCENARIO : o.scenario;
-        Simulation sim(read_scenario_file(file), o.modules);
+        // The trace reads the host's answers from the calls too.
+        CallLog calls;
+        FaultSchedule faults;
+        for (const auto& f : o.faults) faults.add(f);
+        const bool recording = !o.calls.empty() || !o.trace.empty();
+        std::unique_ptr<CallsWriter> calls_out;
+        if (!o.calls.empty()) calls_out = std::make_unique<CallsWriter>(o.calls);
+        Simulation sim(read_scenario_file(file), o.modules, KRV_DATA_DIR,
+                       {recording ? &calls : nullptr, faults.empty() ? nullptr : &faults});
+        auto write_calls = [&]() {
+            if (calls_out) calls_out->write(calls);
+            calls.clear();
+        };
         OrbitalWorld& world = sim.world();
         world.set_attitude_hold(o.attitude_hold);
         if (o.report)
@@ -129,7 +141,8 @@ int run(const Options& o, std::FILE* out, std::FILE* err) {
             }
             sim.step(std::min(o.dt, until - t));
             t = world.sim_time();
-            if (trace) trace->step(sim);
+            if (trace) trace->step(sim, calls);
+            write_calls();
             sample(t);
             if (hud_due(t)) draw_huds();
             progress.update(t);
@@ -147,6 +160,8 @@ int run(const Options& o, std::FILE* out, std::FILE* err) {
             }
         }
         if (!o.save.empty()) write_file(o.save, sim.scenario_text());
+        write_calls();
+        if (calls_out) calls_out->close();
         std::fflush(out);
         return 0;
     } catch (const ScenarioError& e) {

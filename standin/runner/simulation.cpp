@@ -7,11 +7,13 @@
 namespace standin {
 
 Simulation::Simulation(const Scenario& scenario, const std::filesystem::path& modules_dir,
-                       const std::filesystem::path& installation)
+                       const std::filesystem::path& installation, HostHooks hooks)
     : world_(std::make_unique<OrbitalWorld>(scenario.mjd, scenario.time)),
       host_(std::make_unique<Host>(*world_, installation)),
       loader_(std::make_unique<ModuleLoader>(modules_dir)),
       session_(std::make_unique<Session>(*host_, *loader_)) {
+    host_->record_into(hooks.log);
+    host_->set_faults(hooks.faults);
     vessels_ = load_vessels(scenario, *session_, *loader_, *world_);
 }
 

@@ -17,12 +17,19 @@
 
 namespace standin {
 
+// What the host does beside answering truly, from before the first vessel
+// is created: record every call into log; answer falsely in faults' windows.
+struct HostHooks {
+    CallLog* log = nullptr;
+    const FaultSchedule* faults = nullptr;
+};
+
 class Simulation {
 public:
     // Throws ScenarioError when the scenario cannot be loaded; nothing has
     // been stepped then.
     Simulation(const Scenario& scenario, const std::filesystem::path& modules_dir,
-               const std::filesystem::path& installation = KRV_DATA_DIR);
+               const std::filesystem::path& installation = KRV_DATA_DIR, HostHooks hooks = {});
     ~Simulation();
     Simulation(const Simulation&) = delete;
     Simulation& operator=(const Simulation&) = delete;

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <string>
 
+#include "standin/core/call_log.h"
 #include "standin/runner/simulation.h"
 
 namespace standin {
@@ -17,10 +18,10 @@ public:
     TraceWriter& operator=(const TraceWriter&) = delete;
 
     // After a step: the time and step number; per vessel what the host
-    // answered it in that step (null for what it did not ask), the
-    // animation states, each dish's angle to the Earth and, every N steps,
-    // the vessel's own scenario lines.
-    void step(Simulation& sim);
+    // answered it in that step (null for what it did not ask), read from
+    // the calls the log holds, the animation states, each dish's angle to
+    // the Earth and, every N steps, the vessel's own scenario lines.
+    void step(Simulation& sim, const CallLog& step_calls);
 
 private:
     std::FILE* file_;

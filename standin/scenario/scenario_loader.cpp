@@ -21,19 +21,10 @@ std::vector<SessionVessel*> load_vessels(const Scenario& scenario, Session& sess
     for (const auto& block : scenario.vessels) {
         SessionVessel& v = session.create({block.name, block.class_name, 1, block.lines});
         vessels.push_back(&v);
-        // The world saw the lines as the vessel handed them over; find each
-        // problem's line in the block again, in order, for its number.
-        std::vector<bool> used(block.lines.size(), false);
         for (const auto& p : world.finish_loading(*v.record)) {
-            int number = block.line;
-            for (std::size_t i = 0; !p.line.empty() && i < block.lines.size(); ++i) {
-                if (!used[i] && block.lines[i] == p.line) {
-                    used[i] = true;
-                    number = block.line_numbers[i];
-                    break;
-                }
-            }
-            const std::string where = p.line.empty() ? "vessel '" + block.name + "': " : "";
+            const bool one_line = p.line < block.line_numbers.size();
+            const int number = one_line ? block.line_numbers[p.line] : block.line;
+            const std::string where = one_line ? "" : "vessel '" + block.name + "': ";
             problems.push_back({scenario.file, number, where + p.message});
         }
     }

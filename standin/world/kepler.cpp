@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "standin/core/standin_constants.h"
 #include "standin/world/vec3.h"
 
 namespace standin {
@@ -12,7 +13,6 @@ bool is_closed_orbit(const StateVector& s, double mu) {
 }
 
 StateVector kepler_propagate(const StateVector& s, double dt, double mu) {
-    constexpr double kTwoPi = 6.283185307179586;
     const double r0 = norm(s.r);
     const double a = 1.0 / (2.0 / r0 - dot(s.v, s.v) / mu);  // vis-viva [m]
     const double n = std::sqrt(mu / (a * a * a));            // mean motion [rad/s]

@@ -2,13 +2,12 @@
 
 #include <cmath>
 
+#include "standin/core/standin_constants.h"
 #include "standin/world/vec3.h"
 
 namespace standin {
 
 namespace {
-
-constexpr double kTwoPi = 6.283185307179586;
 
 double wrap_turn(double a) {
     a = std::fmod(a, kTwoPi);

@@ -3,10 +3,11 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
-#include <cstring>
 
 #include "standin/animation/dish_pointing.h"
+#include "standin/core/earth_name.h"
 #include "standin/core/scenario_block.h"
+#include "standin/core/standin_constants.h"
 #include "standin/core/vessel_record.h"
 #include "standin/world/earth.h"
 #include "standin/world/kepler.h"
@@ -27,8 +28,6 @@ constexpr double kOpenOrbitSubstep = 10.0;
 // Below this body rate [rad/s] the attitude hold counts the vessel as still.
 constexpr double kHoldDeadband = 1e-9;
 // The sidereal day [s]: the period of a geostationary orbit.
-constexpr double kSiderealDay = 86164.09;
-constexpr double kTwoPi = 6.283185307179586;
 
 bool is_attitude_group(THGROUP_TYPE t) {
     return t >= THGROUP_ATT_PITCHUP && t <= THGROUP_ATT_BANKRIGHT;
@@ -38,7 +37,6 @@ bool is_attitude_group(THGROUP_TYPE t) {
 
 struct OrbitalWorld::Body {
     VesselRecord* record = nullptr;
-    bool complete = false;
     // As read from the block, until the block has ended.
     bool orbit_given = false;
     AttitudeLine attitude_line;
@@ -51,7 +49,6 @@ struct OrbitalWorld::Body {
     bool closed = true;
     Quaternion q;
     VECTOR3 omega{0.0, 0.0, 0.0};
-    HostAnswers answers;
 };
 
 OrbitalWorld::OrbitalWorld(double mjd, double time)
@@ -63,11 +60,10 @@ double OrbitalWorld::sim_mjd() const {
     return mjd_at_zero_ + time_ / kSecondsPerDay;
 }
 
-OrbitalWorld::Body& OrbitalWorld::body(const VesselRecord& vessel) const {
-    for (const auto& b : bodies_)
-        if (b->record == &vessel) return *b;
+OrbitalWorld::Body& OrbitalWorld::body(const VesselRecord& vessel) {
     // A vessel the host never announced: a fault of the host itself.
-    std::abort();
+    if (vessel.world_state == nullptr) std::abort();
+    return *static_cast<Body*>(vessel.world_state);
 }
 
 OrbitalWorld::Body* OrbitalWorld::body_by_handle(OBJHANDLE h) const {
@@ -78,26 +74,20 @@ OrbitalWorld::Body* OrbitalWorld::body_by_handle(OBJHANDLE h) const {
 
 OBJHANDLE OrbitalWorld::object_by_name(const char* name) {
     if (name == nullptr) return nullptr;
-    if (std::strcmp(name, "Earth") == 0)
-        return reinterpret_cast<OBJHANDLE>(const_cast<int*>(&earth_object_));
+    if (is_earth_name(name)) return reinterpret_cast<OBJHANDLE>(const_cast<int*>(&earth_object_));
     for (const auto& b : bodies_)
         if (b->record->name == name) return b->record->handle();
     return nullptr;
 }
 
 VECTOR3 OrbitalWorld::global_pos(OBJHANDLE object) {
-    if (Body* b = body_by_handle(object)) {
-        ensure_complete(*b);
-        return b->now.r;
-    }
+    if (Body* b = body_by_handle(object)) return b->now.r;
     return {0.0, 0.0, 0.0};  // the Earth, or nothing the world knows
 }
 
 double OrbitalWorld::planet_rotation(OBJHANDLE planet) {
     if (planet != reinterpret_cast<OBJHANDLE>(&earth_object_)) return 0.0;
-    rotation_answer_ = earth_rotation();
-    rotation_step_ = steps_;
-    return rotation_answer_;
+    return earth_rotation();
 }
 
 double OrbitalWorld::earth_rotation() const {
@@ -105,22 +95,14 @@ double OrbitalWorld::earth_rotation() const {
 }
 
 VECTOR3 OrbitalWorld::global_to_local(const VesselRecord& vessel, const VECTOR3& global) {
-    Body& b = body(vessel);
-    ensure_complete(b);
-    const VECTOR3 local = unrotate(b.q, global - b.now.r);
-    if (global.x == 0.0 && global.y == 0.0 && global.z == 0.0) {
-        b.answers.earth_local = local;
-        b.answers.earth_local_step = steps_;
-    }
-    return local;
+    const Body& b = body(vessel);
+    return unrotate(b.q, global - b.now.r);
 }
 
 bool OrbitalWorld::elements(const VesselRecord& vessel, OBJHANDLE ref, ELEMENTS& el,
                             ORBITPARAM* prm, double mjd, int frame) {
     if (ref != reinterpret_cast<OBJHANDLE>(&earth_object_)) return false;
-    Body& b = body(vessel);
-    ensure_complete(b);
-    StateVector s = b.now;
+    StateVector s = body(vessel).now;
     if (frame == 0) {
         // Frame 0: the ecliptic of the date, longitudes from the same
         // reference direction.
@@ -134,21 +116,18 @@ bool OrbitalWorld::elements(const VesselRecord& vessel, OBJHANDLE ref, ELEMENTS&
     ORBITPARAM local_prm;
     ORBITPARAM& out = prm != nullptr ? *prm : local_prm;
     elements_from_state(s, kEarthMu, (mjd - sim_mjd()) * kSecondsPerDay, el, out);
-    if (frame == 1) {
-        b.answers.mean_lon = out.mean_lon;
-        b.answers.period = out.period;
-        b.answers.elements_step = steps_;
-    }
     return true;
 }
 
 void OrbitalWorld::vessel_added(VesselRecord& vessel) {
     auto b = std::make_unique<Body>();
     b->record = &vessel;
+    vessel.world_state = b.get();
     bodies_.push_back(std::move(b));
 }
 
 void OrbitalWorld::vessel_removed(VesselRecord& vessel) {
+    vessel.world_state = nullptr;
     bodies_.erase(std::remove_if(bodies_.begin(), bodies_.end(),
                                  [&vessel](const auto& b) { return b->record == &vessel; }),
                   bodies_.end());
@@ -158,8 +137,7 @@ void OrbitalWorld::vessel_removed(VesselRecord& vessel) {
 }
 
 void OrbitalWorld::write_vessel_lines(const VesselRecord& vessel, ScenarioBlock& block) {
-    Body& b = body(vessel);
-    ensure_complete(b);
+    const Body& b = body(vessel);
     auto put = [&block](const std::string& line) {
         // Lines are "KEY value text"; the block joins them the same way.
         const auto blank = line.find(' ');
@@ -172,12 +150,16 @@ void OrbitalWorld::write_vessel_lines(const VesselRecord& vessel, ScenarioBlock&
         put(format_propellant_line(static_cast<int>(i), vessel.tanks[i].mass));
 }
 
-void OrbitalWorld::parse_vessel_line(VesselRecord& vessel, const char* line, void* /*status*/) {
+void OrbitalWorld::parse_vessel_line(VesselRecord& vessel, const char* line, void* status) {
     Body& b = body(vessel);
     const std::string text = line != nullptr ? line : "";
+    // The block being read, its cursor on this line.
+    const std::size_t line_at = status != nullptr
+                                    ? static_cast<const ScenarioBlock*>(status)->line_read()
+                                    : HostLineProblem::kWholeBlock;
     const HostLine parsed = parse_host_line(text);
     if (const auto* e = std::get_if<HostLineError>(&parsed)) {
-        b.problems.push_back({text, e->message});
+        b.problems.push_back({line_at, e->message});
     } else if (const auto* el = std::get_if<ElementsLine>(&parsed)) {
         b.now = state_from_elements(el->a, el->e, el->inclination, el->node, el->periapsis_lon,
                                     el->mean_lon, kEarthMu);
@@ -191,11 +173,11 @@ void OrbitalWorld::parse_vessel_line(VesselRecord& vessel, const char* line, voi
         b.omega = rt->omega;
     } else if (const auto* pr = std::get_if<PropellantLine>(&parsed)) {
         if (pr->tank >= static_cast<int>(vessel.tanks.size())) {
-            b.problems.push_back({text, "PROPELLANT: the vessel has " +
-                                            std::to_string(vessel.tanks.size()) +
-                                            " tank(s), no tank " + std::to_string(pr->tank)});
+            b.problems.push_back({line_at, "PROPELLANT: the vessel has " +
+                                               std::to_string(vessel.tanks.size()) +
+                                               " tank(s), no tank " + std::to_string(pr->tank)});
         } else if (pr->mass > vessel.tanks[pr->tank].max_mass) {
-            b.problems.push_back({text, "PROPELLANT: above the tank's capacity"});
+            b.problems.push_back({line_at, "PROPELLANT: above the tank's capacity"});
         } else {
             vessel.tanks[pr->tank].mass = pr->mass;
         }
@@ -204,16 +186,16 @@ void OrbitalWorld::parse_vessel_line(VesselRecord& vessel, const char* line, voi
 
 std::vector<HostLineProblem> OrbitalWorld::finish_loading(VesselRecord& vessel) {
     Body& b = body(vessel);
-    if (!b.orbit_given) b.problems.push_back({"", "no orbit: the block needs ELEMENTS or STATE"});
-    ensure_complete(b);
+    if (!b.orbit_given)
+        b.problems.push_back(
+            {HostLineProblem::kWholeBlock, "no orbit: the block needs ELEMENTS or STATE"});
     auto out = std::move(b.problems);
     b.problems.clear();
     return out;
 }
 
-void OrbitalWorld::ensure_complete(Body& b) const {
-    if (b.complete) return;
-    b.complete = true;
+void OrbitalWorld::vessel_ready(VesselRecord& vessel) {
+    Body& b = body(vessel);
     if (!b.orbit_given) b.now = geostationary(285.0 / 360.0 * kTwoPi);
     b.epoch = b.now;
     b.epoch_time = time_;
@@ -239,22 +221,17 @@ void OrbitalWorld::ensure_complete(Body& b) const {
 
 void OrbitalWorld::place(const VesselRecord& vessel, const StateVector& s) {
     Body& b = body(vessel);
-    ensure_complete(b);
     b.now = b.epoch = s;
     b.epoch_time = time_;
     b.closed = is_closed_orbit(s, kEarthMu);
 }
 
 void OrbitalWorld::set_attitude(const VesselRecord& vessel, const Quaternion& q) {
-    Body& b = body(vessel);
-    ensure_complete(b);
-    b.q = normalized(q);
+    body(vessel).q = normalized(q);
 }
 
 void OrbitalWorld::set_rate(const VesselRecord& vessel, const VECTOR3& omega) {
-    Body& b = body(vessel);
-    ensure_complete(b);
-    b.omega = omega;
+    body(vessel).omega = omega;
 }
 
 bool OrbitalWorld::schedule_burn(const VesselRecord& vessel, THGROUP_TYPE group, double start,
@@ -267,32 +244,24 @@ bool OrbitalWorld::schedule_burn(const VesselRecord& vessel, THGROUP_TYPE group,
 }
 
 StateVector OrbitalWorld::state(const VesselRecord& vessel) const {
-    Body& b = body(vessel);
-    ensure_complete(b);
-    return b.now;
+    return body(vessel).now;
 }
 
 Quaternion OrbitalWorld::attitude(const VesselRecord& vessel) const {
-    Body& b = body(vessel);
-    ensure_complete(b);
-    return b.q;
+    return body(vessel).q;
 }
 
 VECTOR3 OrbitalWorld::rate(const VesselRecord& vessel) const {
-    Body& b = body(vessel);
-    ensure_complete(b);
-    return b.omega;
+    return body(vessel).omega;
 }
 
 VECTOR3 OrbitalWorld::earth_in_vessel_frame(const VesselRecord& vessel) const {
-    Body& b = body(vessel);
-    ensure_complete(b);
+    const Body& b = body(vessel);
     return unrotate(b.q, -b.now.r);
 }
 
 ORBITPARAM OrbitalWorld::orbit(const VesselRecord& vessel) const {
-    Body& b = body(vessel);
-    ensure_complete(b);
+    const Body& b = body(vessel);
     ELEMENTS el;
     ORBITPARAM prm;
     elements_from_state(b.now, kEarthMu, 0.0, el, prm);
@@ -301,10 +270,6 @@ ORBITPARAM OrbitalWorld::orbit(const VesselRecord& vessel) const {
 
 double OrbitalWorld::dish_earth_angle(const VesselRecord& vessel, int dish) const {
     return angle_between(dish_boresight(vessel, dish), earth_in_vessel_frame(vessel));
-}
-
-const HostAnswers& OrbitalWorld::answers(const VesselRecord& vessel) const {
-    return body(vessel).answers;
 }
 
 Quaternion OrbitalWorld::sun_attitude(const VECTOR3& position) const {
@@ -423,7 +388,6 @@ void OrbitalWorld::advance(double dt) {
     const double t1 = t0 + dt;
     for (auto& bp : bodies_) {
         Body& b = *bp;
-        ensure_complete(b);
         // Cut the step where a burn of this vessel starts or ends.
         std::vector<double> edges{t0, t1};
         for (const Burn& burn : burns_) {

@@ -16,21 +16,12 @@
 
 namespace standin {
 
-// A problem with a vessel's host lines. line is the text of the offending
-// line, or empty for the block as a whole (no orbit given).
+// A problem with a vessel's host lines. line: the index of the offending
+// line in the vessel's block, or kWholeBlock (no orbit given).
 struct HostLineProblem {
-    std::string line;
+    static constexpr std::size_t kWholeBlock = static_cast<std::size_t>(-1);
+    std::size_t line = kWholeBlock;
     std::string message;
-};
-
-// What the host last answered a vessel, stamped with the step it was
-// answered in (steps counted from 1; 0 before the first step).
-struct HostAnswers {
-    long earth_local_step = -1;
-    VECTOR3 earth_local{0.0, 0.0, 0.0};  // [m] the Earth's centre, vessel frame
-    long elements_step = -1;
-    double mean_lon = 0.0;  // [rad]
-    double period = 0.0;    // [s]
 };
 
 class OrbitalWorld : public World {
@@ -52,14 +43,15 @@ public:
                   double mjd, int frame) override;
     void vessel_added(VesselRecord& vessel) override;
     void vessel_removed(VesselRecord& vessel) override;
+    // Places a vessel never given an orbit geostationary over 75 degrees
+    // west, and sets its attitude as its lines asked.
+    void vessel_ready(VesselRecord& vessel) override;
     void write_vessel_lines(const VesselRecord& vessel, ScenarioBlock& block) override;
     void parse_vessel_line(VesselRecord& vessel, const char* line, void* status) override;
     void advance(double dt) override;
 
     // ---- Set-up
-    // Ends the reading of a vessel's block: the problems its host lines had,
-    // and a missing orbit. A vessel never given an orbit is placed
-    // geostationary over 75 degrees west, the Sun ahead.
+    // The problems a vessel's host lines had, and a missing orbit; once.
     std::vector<HostLineProblem> finish_loading(VesselRecord& vessel);
     void place(const VesselRecord& vessel, const StateVector& s);
     void set_attitude(const VesselRecord& vessel, const Quaternion& q);
@@ -75,7 +67,7 @@ public:
     // null the body rates.
     void set_attitude_hold(bool on) { attitude_hold_ = on; }
 
-    // ---- What the world knows (none of these count as an answer)
+    // ---- What the world knows
     StateVector state(const VesselRecord& vessel) const;
     Quaternion attitude(const VesselRecord& vessel) const;
     VECTOR3 rate(const VesselRecord& vessel) const;
@@ -85,11 +77,7 @@ public:
     double earth_rotation() const;  // [rad] now
     // The angle [rad] between a dish's boresight and the Earth's direction.
     double dish_earth_angle(const VesselRecord& vessel, int dish) const;
-    const HostAnswers& answers(const VesselRecord& vessel) const;
     long steps() const { return steps_; }
-    // The rotation angle last answered, and the step it was answered in.
-    long rotation_step() const { return rotation_step_; }
-    double rotation_answer() const { return rotation_answer_; }
 
     // The attitude with +z toward the Sun and +y along the equator, from a
     // position [m] at the current date.
@@ -105,9 +93,8 @@ private:
         double start, end, level;
     };
 
-    Body& body(const VesselRecord& vessel) const;
+    static Body& body(const VesselRecord& vessel);
     Body* body_by_handle(OBJHANDLE h) const;
-    void ensure_complete(Body& b) const;
     void set_levels(Body& b, double from, double to);
     void hold_rates(Body& b, double h);
     void coast(Body& b, double from, double to);
@@ -118,8 +105,6 @@ private:
     long steps_ = 0;
     bool attitude_hold_ = false;
     int earth_object_ = 0;  // its address is the Earth's handle
-    long rotation_step_ = -1;
-    double rotation_answer_ = 0.0;
     std::vector<std::unique_ptr<Body>> bodies_;
     std::vector<Burn> burns_;
 };
