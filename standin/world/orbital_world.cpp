@@ -52,6 +52,7 @@ struct OrbitalWorld::Body {
     Quaternion q;
     VECTOR3 omega{0.0, 0.0, 0.0};
     HostAnswers answers;
+    AttitudeSteering steering;
 };
 
 OrbitalWorld::OrbitalWorld(double mjd, double time)
@@ -257,6 +258,35 @@ void OrbitalWorld::set_rate(const VesselRecord& vessel, const VECTOR3& omega) {
     b.omega = omega;
 }
 
+void OrbitalWorld::set_attitude_mode(const VesselRecord& vessel, AttitudeMode mode) {
+    Body& b = body(vessel);
+    ensure_complete(b);
+    b.steering.mode = mode;
+    b.steering.held = b.q;
+    b.steering.active = mode != AttitudeMode::none;
+}
+
+AttitudeMode OrbitalWorld::attitude_mode(const VesselRecord& vessel) const {
+    return body(vessel).steering.mode;
+}
+
+double OrbitalWorld::attitude_mode_error(const VesselRecord& vessel) const {
+    const Body& b = body(vessel);
+    if (b.steering.mode == AttitudeMode::none) return 0.0;
+    return attitude_error(b.q, steering_target(b, b.now));
+}
+
+bool OrbitalWorld::attitude_settled(const VesselRecord& vessel) const {
+    const Body& b = body(vessel);
+    return b.steering.mode != AttitudeMode::none && !b.steering.active;
+}
+
+Quaternion OrbitalWorld::steering_target(const Body& b, const StateVector& s) const {
+    const Quaternion sun =
+        b.steering.mode == AttitudeMode::sun ? sun_attitude(s.r) : Quaternion{};
+    return mode_attitude(b.steering.mode, s, sun, b.steering.held);
+}
+
 bool OrbitalWorld::schedule_burn(const VesselRecord& vessel, THGROUP_TYPE group, double start,
                                  double duration, double level) {
     const bool known = std::any_of(vessel.groups.begin(), vessel.groups.end(),
@@ -400,9 +430,12 @@ void OrbitalWorld::powered(Body& b, double from, double to) {
     const double h = (to - from) / n;
     RigidBodyState s{b.now, b.q, b.omega};
     for (int i = 0; i < n; ++i) {
-        if (attitude_hold_) {
+        if (attitude_hold_ || b.steering.active) {
             b.omega = s.omega;
             set_levels(b, from, to);
+            if (b.steering.active &&
+                steer(v, s.attitude, s.omega, steering_target(b, s.orbit), h))
+                b.steering.active = false;
             hold_rates(b, h);
             s.omega = b.omega;
         }
@@ -439,7 +472,8 @@ void OrbitalWorld::advance(double dt) {
             bool thrust = false;
             for (const auto& t : b.record->thrusters) thrust = thrust || t.level > 0.0;
             const bool holding = attitude_hold_ && norm(b.omega) >= kHoldDeadband;
-            if (thrust || holding)
+            const bool steering = engage_steering(b.steering, b.q, steering_target(b, b.now));
+            if (thrust || holding || steering)
                 powered(b, from, to);
             else
                 coast(b, from, to);
