@@ -101,32 +101,45 @@ bool steer(VesselRecord& vessel, const Quaternion& q, const VECTOR3& omega,
     if (norm(e) < kSettledAngle && norm(omega) < kSettledRate) return true;
     const VECTOR3 pmi = vessel.pmi.value_or(VECTOR3{1.0, 1.0, 1.0});
     const double m = vessel.total_mass();
-    for (int axis = 0; axis < 3; ++axis) {
-        const double inertia = m * component(pmi, axis);  // [kg m^2]
-        const double err = component(e, axis);
-        // The strongest group each way about this axis.
-        ThrusterGroup* best[2] = {nullptr, nullptr};  // positive, negative torque
-        double cap[2] = {0.0, 0.0};
-        for (auto& g : vessel.groups) {
-            if (!is_attitude_group(g.type)) continue;
-            const double c = component(group_capacity(g).torque, axis);
+    // The strongest group each way about each axis.
+    ThrusterGroup* best[3][2] = {};  // [axis][positive, negative torque]
+    double cap[3][2] = {};
+    for (auto& g : vessel.groups) {
+        if (!is_attitude_group(g.type)) continue;
+        const VECTOR3 tq = group_capacity(g).torque;
+        for (int axis = 0; axis < 3; ++axis) {
+            const double c = component(tq, axis);
             const int side = c > 0.0 ? 0 : 1;
-            if (std::fabs(c) > std::fabs(cap[side])) {
-                best[side] = &g;
-                cap[side] = c;
+            if (std::fabs(c) > std::fabs(cap[axis][side])) {
+                best[axis][side] = &g;
+                cap[axis][side] = c;
             }
         }
+    }
+    // Fast enough to arrive, slow enough to brake in time, the turn rate
+    // as a whole within the limit.
+    double wanted[3];
+    double size = 0.0;
+    for (int axis = 0; axis < 3; ++axis) {
+        const double inertia = m * component(pmi, axis);  // [kg m^2]
         const double accel =
-            std::max(std::fabs(cap[0]), std::fabs(cap[1])) / inertia;  // [rad/s^2]
-        // Fast enough to arrive, slow enough to brake in time.
-        const double speed = std::min({kMaxRate, kApproachGain * std::fabs(err),
-                                       std::sqrt(2.0 * kBrakingMargin * accel * std::fabs(err))});
-        const double wanted = std::copysign(speed, err);
-        const double torque = inertia * (wanted - component(omega, axis)) / h;  // [N m]
+            std::max(std::fabs(cap[axis][0]), std::fabs(cap[axis][1])) / inertia;  // [rad/s^2]
+        const double err = std::fabs(component(e, axis));
+        wanted[axis] = std::copysign(
+            std::min(kApproachGain * err, std::sqrt(2.0 * kBrakingMargin * accel * err)),
+            component(e, axis));
+        size += wanted[axis] * wanted[axis];
+    }
+    size = std::sqrt(size);
+    const double scale = size > kMaxRate ? kMaxRate / size : 1.0;
+    for (int axis = 0; axis < 3; ++axis) {
+        const double inertia = m * component(pmi, axis);
+        const double torque =
+            inertia * (scale * wanted[axis] - component(omega, axis)) / h;  // [N m]
         const int side = torque > 0.0 ? 0 : 1;
-        if (best[side] == nullptr || torque == 0.0) continue;
-        const double level = std::min(1.0, std::fabs(torque / cap[side]));
-        for (Thruster* t : best[side]->thrusters) t->level = std::max(t->level, level);
+        if (best[axis][side] == nullptr || torque == 0.0) continue;
+        const double level = std::min(1.0, std::fabs(torque / cap[axis][side]));
+        for (Thruster* t : best[axis][side]->thrusters) t->level = std::max(t->level, level);
     }
     return false;
 }
