@@ -26,7 +26,8 @@ TEST(HudStationFigures, ReadsEveryFigureInBothForms) {
         {drawn("Remaining dV = 1765.76 m/s"), drawn("HGA and Solar Panels Deployed"),
          drawn("Target Longitude 102\xB0W (New Mexico)"),
          drawn("KRV Mean Surface Longitude 95.01\xB0W"),
-         drawn("Angle to Target Longitude 353.01\xB0" "E (6.99\xB0W)"),
+         drawn("Angle to Target Longitude 353.01\xB0"
+               "E (6.99\xB0W)"),
          drawn("Drift Rate 0.154\xB0W per orbit"), drawn("Orbits Required 45.503")});
     EXPECT_DOUBLE_EQ(*f.remaining_dv, 1765.76);
     EXPECT_DOUBLE_EQ(*f.mean_lon, 360.0 - 95.01);
@@ -35,8 +36,10 @@ TEST(HudStationFigures, ReadsEveryFigureInBothForms) {
     EXPECT_DOUBLE_EQ(*f.drift_rate, -0.154);
     EXPECT_DOUBLE_EQ(*f.orbits_required, 45.503);
 
-    f = standin::read_hud_station_figures({drawn("KRV Mean Surface Longitude 179.99\xB0" "E"),
-                                           drawn("Drift Rate 1.000\xB0" "E per orbit")});
+    f = standin::read_hud_station_figures({drawn("KRV Mean Surface Longitude 179.99\xB0"
+                                                 "E"),
+                                           drawn("Drift Rate 1.000\xB0"
+                                                 "E per orbit")});
     EXPECT_DOUBLE_EQ(*f.mean_lon, 179.99);
     EXPECT_DOUBLE_EQ(*f.drift_rate, 1.0);
     EXPECT_FALSE(f.orbits_required);
@@ -44,7 +47,8 @@ TEST(HudStationFigures, ReadsEveryFigureInBothForms) {
     f = standin::read_hud_station_figures(
         {drawn("Drift Rate 0.154\xC2\xB0W per orbit"), drawn("Remaining dV = 12.00"),
          drawn("Orbits Required 4.000x"), drawn("Orbits Required  4.000"),
-         drawn("Angle to Target Longitude 1.00\xB0" "E (2.00\xB0W")});
+         drawn("Angle to Target Longitude 1.00\xB0"
+               "E (2.00\xB0W")});
     EXPECT_FALSE(f.drift_rate);
     EXPECT_FALSE(f.remaining_dv);
     EXPECT_FALSE(f.orbits_required);
@@ -61,8 +65,8 @@ TEST(HudStationFigures, ReadsTheModulesOwnHudBackAsTheOrbitsFigures) {
     ASSERT_TRUE(f.mean_lon && f.drift_rate && f.orbits_required && f.remaining_dv);
     double drift = 0.0, orbits = 0.0;
     const ORBITPARAM prm = sim.world().orbit(*sim.vessels()[0]->record);
-    double lon = std::fmod((prm.mean_lon - sim.world().earth_rotation()) * 57.29577951308232 +
-                               720.0, 360.0);
+    double lon =
+        std::fmod((prm.mean_lon - sim.world().earth_rotation()) * 57.29577951308232 + 720.0, 360.0);
     standin::overview_truth(lon, prm.period, 258.0, drift, orbits);
     EXPECT_NEAR(*f.mean_lon, lon, 0.005 + 1e-9);
     EXPECT_NEAR(*f.drift_rate, drift, 0.0005 + 1e-9);
@@ -93,8 +97,8 @@ std::map<std::string, std::vector<std::pair<double, double>>> read_series(const 
         double x, y;
         char comma;
         while (ps >> x >> comma >> y)
-            out[name].push_back({t0 + (x - x0) / (x1 - x0) * (t1 - t0),
-                                 v0 + (y - y0) / (y1 - y0) * (v1 - v0)});
+            out[name].push_back(
+                {t0 + (x - x0) / (x1 - x0) * (t1 - t0), v0 + (y - y0) / (y1 - y0) * (v1 - v0)});
     }
     return out;
 }

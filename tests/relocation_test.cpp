@@ -91,14 +91,14 @@ TEST(LongitudeText, HemisphereLettersGiveDegreesEast) {
     EXPECT_DOUBLE_EQ(*standin::parse_longitude("75.5e"), 75.5);
     EXPECT_DOUBLE_EQ(*standin::parse_longitude("180W"), 180.0);
     EXPECT_DOUBLE_EQ(*standin::parse_longitude("0W"), 0.0);
-    for (const char* bad : {"", "W", "102", "181W", "-5E", "1e2W", "nanE", "infW", "1.2.3E",
-                            ".E", "102 W", "102X"})
+    for (const char* bad :
+         {"", "W", "102", "181W", "-5E", "1e2W", "nanE", "infW", "1.2.3E", ".E", "102 W", "102X"})
         EXPECT_FALSE(standin::parse_longitude(bad)) << bad;
 }
 
 struct Flight {
-    double arrival_lon;      // [deg] east
-    double drift;            // [deg per orbit]
+    double arrival_lon;  // [deg] east
+    double drift;        // [deg per orbit]
     standin::RelocationPlan plan;
     std::vector<standin::ExecutedBurn> burns;
 };

@@ -14,7 +14,7 @@ namespace {
 constexpr int kWidth = 1100;
 constexpr int kPanelHeight = 170;
 constexpr int kLeft = 100, kRight = 180, kTop = 70, kGap = 62;
-constexpr double kBoxHalfWidth = 0.1;  // [deg] the station's longitude box
+constexpr double kBoxHalfWidth = 0.1;      // [deg] the station's longitude box
 constexpr double kSiderealDay = 86164.09;  // [s]
 // Orbits required grow without bound as the drift stops; the axis ends here.
 constexpr double kOrbitsAxisCap = 200.0;
@@ -122,8 +122,8 @@ public:
         text(out_, right, bottom + 32, "end", std::string("time [") + t_.unit + "]");
         if (band_lo != nullptr) {
             const double y1 = ay.to_px(*band_hi, bottom, top), y0 = ay.to_px(*band_lo, bottom, top);
-            out_ += "<rect x=\"" + fmt("%.1f", left) + "\" y=\"" + fmt("%.2f", y1) +
-                    "\" width=\"" + fmt("%.1f", right - left) + "\" height=\"" +
+            out_ += "<rect x=\"" + fmt("%.1f", left) + "\" y=\"" + fmt("%.2f", y1) + "\" width=\"" +
+                    fmt("%.1f", right - left) + "\" height=\"" +
                     fmt("%.2f", std::max(1.0, y0 - y1)) +
                     "\" fill=\"#FF6B6B\" fill-opacity=\"0.25\" stroke=\"#FF6B6B\"/>\n";
             text(out_, right + 8, y1 + 4, "start", band_label, "#FF8C8C", 12);
@@ -159,16 +159,19 @@ public:
             out_ += "<polyline data-series=\"" + xml_escaped(s.name) + "\" data-map=\"" + map +
                     "\" fill=\"none\" stroke=\"" + s.colour + "\" stroke-width=\"1.8\"" +
                     (s.dash != nullptr ? std::string(" stroke-dasharray=\"") + s.dash + "\"" : "") +
-                    " points=\"" + points + "\"/>\n";
-            line(out_, right + 8, top + 14 + 16 * row, right + 26, top + 14 + 16 * row,
-                 std::string("stroke=\"") + s.colour + "\" stroke-width=\"3\"" +
-                     (s.dash != nullptr ? std::string(" stroke-dasharray=\"") + s.dash + "\"" : ""));
+                    " points=\"";
+            out_ += points;
+            out_ += "\"/>\n";
+            line(
+                out_, right + 8, top + 14 + 16 * row, right + 26, top + 14 + 16 * row,
+                std::string("stroke=\"") + s.colour + "\" stroke-width=\"3\"" +
+                    (s.dash != nullptr ? std::string(" stroke-dasharray=\"") + s.dash + "\"" : ""));
             text(out_, right + 30, top + 18 + 16 * row, "start", s.name, "#C8D0D8", 12);
             ++row;
         }
         if (cap_hi < std::numeric_limits<double>::infinity())
-            text(out_, left + 6, top + 14, "start", "values above " + fmt("%g", cap_hi) +
-                                                        " drawn at the top", "#8A96A3", 11);
+            text(out_, left + 6, top + 14, "start",
+                 "values above " + fmt("%g", cap_hi) + " drawn at the top", "#8A96A3", 11);
     }
 
     static int height_for(int panels) { return kTop + panels * (kPanelHeight + kGap) + 10; }
@@ -202,6 +205,7 @@ std::vector<double> unwrapped_offset(const std::vector<OverviewSample>& samples,
 std::vector<double> column(const std::vector<OverviewSample>& samples,
                            double OverviewSample::*field) {
     std::vector<double> out;
+    out.reserve(samples.size());
     for (const auto& s : samples) out.push_back(s.*field);
     return out;
 }
@@ -257,23 +261,24 @@ std::string overview_plot_svg(const OverviewInput& in) {
     Plot plot(in, t);
     constexpr double kInf = std::numeric_limits<double>::infinity();
     const double box_lo = -kBoxHalfWidth, box_hi = kBoxHalfWidth;
-    plot.panel(std::string("mean sub-satellite longitude relative to the target [") + kDeg +
-                   ", east positive]",
-               {{"host", "#66FF66",
-                 unwrapped_offset(samples, in.target_lon, &OverviewSample::mean_lon)},
-                {"HUD", "#FFFFFF",
-                 unwrapped_offset(samples, in.target_lon, &OverviewSample::printed_mean_lon),
-                 "6 4"}},
-               kInf, &box_lo, &box_hi, "\xC2\xB1" "0.1\xC2\xB0 box");
+    plot.panel(
+        std::string("mean sub-satellite longitude relative to the target [") + kDeg +
+            ", east positive]",
+        {{"host", "#66FF66", unwrapped_offset(samples, in.target_lon, &OverviewSample::mean_lon)},
+         {"HUD", "#FFFFFF",
+          unwrapped_offset(samples, in.target_lon, &OverviewSample::printed_mean_lon), "6 4"}},
+        kInf, &box_lo, &box_hi,
+        "\xC2\xB1"
+        "0.1\xC2\xB0 box");
     plot.panel(std::string("drift rate [") + kDeg + " per orbit, east positive]",
                {{"host", "#66C8FF", column(samples, &OverviewSample::drift_rate)},
                 {"HUD", "#FFFFFF", column(samples, &OverviewSample::printed_drift_rate), "6 4"}},
                kInf);
-    plot.panel("orbits required to reach the target [orbits]",
-               {{"host", "#C39BFF", column(samples, &OverviewSample::orbits_required)},
-                {"HUD", "#FFFFFF", column(samples, &OverviewSample::printed_orbits_required),
-                 "6 4"}},
-               kOrbitsAxisCap);
+    plot.panel(
+        "orbits required to reach the target [orbits]",
+        {{"host", "#C39BFF", column(samples, &OverviewSample::orbits_required)},
+         {"HUD", "#FFFFFF", column(samples, &OverviewSample::printed_orbits_required), "6 4"}},
+        kOrbitsAxisCap);
     std::vector<double> dish1, dish2;
     for (const auto& s : samples) {
         dish1.push_back(s.dish_error[0]);
@@ -281,13 +286,14 @@ std::string overview_plot_svg(const OverviewInput& in) {
     }
     plot.panel(std::string("dish pointing error [") + kDeg + "]",
                {{"dish 1", "#FFD166", dish1}, {"dish 2", "#EF476F", dish2, "6 4"}}, kInf);
-    static const char* const kAnimNames[6] = {"booms",  "dish rotation", "dish 1 tilt",
-                                              "dish 2 tilt", "solar wings", "covers"};
+    static const char* const kAnimNames[6] = {"booms",       "dish rotation", "dish 1 tilt",
+                                              "dish 2 tilt", "solar wings",   "covers"};
     static const char* const kAnimColours[6] = {"#66FF66", "#FFD166", "#EF476F",
                                                 "#06D6A0", "#66C8FF", "#C39BFF"};
     std::vector<Series> anims;
     for (int k = 0; k < 6; ++k) {
         std::vector<double> v;
+        v.reserve(samples.size());
         for (const auto& s : samples) v.push_back(s.animation[k]);
         anims.push_back({kAnimNames[k], kAnimColours[k], v});
     }
@@ -296,8 +302,7 @@ std::string overview_plot_svg(const OverviewInput& in) {
                {{"tank", "#FFB347", column(samples, &OverviewSample::propellant)}}, kInf);
     plot.panel("remaining delta-v [m/s]",
                {{"host", "#66FF66", column(samples, &OverviewSample::remaining_dv)},
-                {"HUD", "#FFFFFF", column(samples, &OverviewSample::printed_remaining_dv),
-                 "6 4"}},
+                {"HUD", "#FFFFFF", column(samples, &OverviewSample::printed_remaining_dv), "6 4"}},
                kInf);
     return svg + plot.out() + "</svg>\n";
 }

@@ -45,8 +45,8 @@ VECTOR3 rotation_to(const Quaternion& q, const Quaternion& target) {
 }  // namespace
 
 std::optional<AttitudeMode> parse_attitude_mode(const std::string& text) {
-    for (AttitudeMode m : {AttitudeMode::sun, AttitudeMode::prograde, AttitudeMode::retrograde,
-                           AttitudeMode::hold})
+    for (AttitudeMode m :
+         {AttitudeMode::sun, AttitudeMode::prograde, AttitudeMode::retrograde, AttitudeMode::hold})
         if (text == attitude_mode_name(m)) return m;
     return std::nullopt;
 }

@@ -120,15 +120,16 @@ void RelocationExecutor::before_step() {
     switch (phase_) {
         case RelocationPhase::waiting: {
             if (t < order_.time - kTimeSlack) return;
-            RelocationOutcome o = plan_from_world(world_, vessel_, order_.target_lon, order_.orbits);
+            RelocationOutcome o =
+                plan_from_world(world_, vessel_, order_.target_lon, order_.orbits);
             if (!o.plan) {
                 refusal_ = o.refusal;
                 phase_ = RelocationPhase::refused;
                 return;
             }
             plan_ = o.plan;
-            world_.set_attitude_mode(vessel_, plan_->prograde ? AttitudeMode::prograde
-                                                              : AttitudeMode::retrograde);
+            world_.set_attitude_mode(
+                vessel_, plan_->prograde ? AttitudeMode::prograde : AttitudeMode::retrograde);
             phase_ = RelocationPhase::turning_for_start;
             return;
         }
@@ -197,9 +198,9 @@ double RelocationExecutor::next_event_time() const {
             return stop_centre_ - kTurnLead;
         case RelocationPhase::turning_for_stop:
             // A step boundary before the stop burn must begin.
-            return stop_centre_ - burn_duration(vessel_.total_mass(), plan_->stop_dv,
-                                                main_engine(vessel_).thrust,
-                                                main_engine(vessel_).exhaust_velocity) -
+            return stop_centre_ -
+                   burn_duration(vessel_.total_mass(), plan_->stop_dv, main_engine(vessel_).thrust,
+                                 main_engine(vessel_).exhaust_velocity) -
                    kBurnDelay;
         case RelocationPhase::turning_for_start:
         case RelocationPhase::arrived:

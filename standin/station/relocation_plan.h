@@ -14,14 +14,14 @@ namespace standin {
 constexpr double kSiderealDaySeconds = 86164.09;  // [s] geostationary period
 
 struct RelocationRequest {
-    StateVector state;             // global frame at the start burn's centre
-    double earth_rotation = 0.0;   // [rad] Earth rotation angle at that moment
-    double mass = 0.0;             // [kg] vessel, propellant included
-    double propellant = 0.0;       // [kg] available to the main engine
-    double thrust = 0.0;           // [N] main engine
-    double exhaust_velocity = 0.0; // [m/s] specific impulse x tank efficiency
-    double target_lon = 0.0;       // [deg] east, 0..360
-    int orbits = 0;                // drift orbits between the burns
+    StateVector state;              // global frame at the start burn's centre
+    double earth_rotation = 0.0;    // [rad] Earth rotation angle at that moment
+    double mass = 0.0;              // [kg] vessel, propellant included
+    double propellant = 0.0;        // [kg] available to the main engine
+    double thrust = 0.0;            // [N] main engine
+    double exhaust_velocity = 0.0;  // [m/s] specific impulse x tank efficiency
+    double target_lon = 0.0;        // [deg] east, 0..360
+    int orbits = 0;                 // drift orbits between the burns
 };
 
 struct RelocationPlan {

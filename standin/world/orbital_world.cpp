@@ -282,8 +282,7 @@ bool OrbitalWorld::attitude_settled(const VesselRecord& vessel) const {
 }
 
 Quaternion OrbitalWorld::steering_target(const Body& b, const StateVector& s) const {
-    const Quaternion sun =
-        b.steering.mode == AttitudeMode::sun ? sun_attitude(s.r) : Quaternion{};
+    const Quaternion sun = b.steering.mode == AttitudeMode::sun ? sun_attitude(s.r) : Quaternion{};
     return mode_attitude(b.steering.mode, s, sun, b.steering.held);
 }
 
@@ -433,8 +432,7 @@ void OrbitalWorld::powered(Body& b, double from, double to) {
         if (attitude_hold_ || b.steering.active) {
             b.omega = s.omega;
             set_levels(b, from, to);
-            if (b.steering.active &&
-                steer(v, s.attitude, s.omega, steering_target(b, s.orbit), h))
+            if (b.steering.active && steer(v, s.attitude, s.omega, steering_target(b, s.orbit), h))
                 b.steering.active = false;
             hold_rates(b, h);
             s.omega = b.omega;
