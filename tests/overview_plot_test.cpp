@@ -5,12 +5,15 @@
 
 #include <cmath>
 #include <filesystem>
+#include <fstream>
 #include <map>
 #include <sstream>
 
 #include "standin/runner/hud_station_figures.h"
+#include "standin/runner/overview_sample.h"
 #include "standin/runner/simulation.h"
 #include "standin/scenario/scenario_file.h"
+#include "standin/station/relocation_executor.h"
 
 namespace {
 
@@ -141,6 +144,47 @@ TEST(OverviewPlot, PlottedPointsAreTheSamplesLongitudeUnwrappedAcrossTheSeam) {
     EXPECT_NEAR(tank["tank"][5].second, 1445.0, 1e-2);
     EXPECT_NE(svg.find("start burn"), std::string::npos);
     EXPECT_NE(svg.find("0.1\xC2\xB0 box"), std::string::npos);
+}
+
+// The real module flown from its drift at 95 degrees west onto 102 west:
+// the HUD tells the arrival, the dishes stay on the Earth through every
+// turn, and the overview plot is drawn from the run.
+TEST(OverviewPlot, RelocationOfTheRealModuleArrivesAsItsHudPrints) {
+    standin::Simulation sim(
+        standin::read_scenario_file(KRV_SOURCE_DIR "/data/Scenarios/krv_drifting.scn"),
+        std::filesystem::path(KRV_MODULE_FILE).parent_path());
+    sim.world().set_attitude_hold(true);
+    auto& v = *sim.vessels()[0];
+    standin::RelocationExecutor ex(sim.world(), *v.record, {600.0, 258.0, 6});
+    standin::OverviewInput in;
+    in.vessel = "KRV-1";
+    double worst_dish = 0.0;
+    double worst_attitude = 0.0;  // [rad] from the mode's attitude at the step's end
+    for (int i = 0; i < 2000 && ex.phase() != standin::RelocationPhase::arrived; ++i) {
+        ex.before_step();
+        const double next = ex.next_event_time() - sim.world().sim_time();
+        sim.step(next > 1e-9 && next < 600.0 ? next : 600.0);
+        const auto frame = sim.hud(v, 1024, 768);
+        in.samples.push_back(standin::take_overview_sample(sim.world(), *v.record, frame.texts));
+        // The dish on the Earth's side; the other may face away.
+        worst_dish = std::max(
+            worst_dish, std::min(in.samples.back().dish_error[0], in.samples.back().dish_error[1]));
+        worst_attitude = std::max(worst_attitude, sim.world().attitude_mode_error(*v.record));
+    }
+    ASSERT_EQ(ex.phase(), standin::RelocationPhase::arrived) << ex.refusal();
+    for (int i = 0; i < 4; ++i) sim.step(3600.0);
+    const auto last = standin::read_hud_station_figures(sim.hud(v, 1024, 768).texts);
+    EXPECT_NEAR(*last.mean_lon, 258.0, 0.05);
+    EXPECT_LE(std::fabs(*last.drift_rate), 0.001);
+    EXPECT_LT(worst_dish, 1.0);  // degrees, through turns of up to half a circle
+    EXPECT_LT(worst_attitude, 0.2 * 3.141592653589793 / 180.0);
+
+    in.marks = standin::burn_marks(ex);
+    const std::string svg = standin::overview_plot_svg(in);
+    std::ofstream(std::filesystem::temp_directory_path() / "krv_overview_test.svg") << svg;
+    EXPECT_EQ(read_series(svg, 0)["host"].size(), in.samples.size());
+    EXPECT_NE(svg.find("start burn"), std::string::npos);
+    EXPECT_NE(svg.find("stop burn"), std::string::npos);
 }
 
 }  // namespace

@@ -428,12 +428,20 @@ void OrbitalWorld::powered(Body& b, double from, double to) {
     const int n = std::max(1, static_cast<int>(std::ceil((to - from) / kPoweredSubstep)));
     const double h = (to - from) / n;
     RigidBodyState s{b.now, b.q, b.omega};
+    // The Sun's direction barely moves within a step; it is costly to find.
+    const Quaternion sun =
+        b.steering.mode == AttitudeMode::sun ? sun_attitude(b.now.r) : Quaternion{};
     for (int i = 0; i < n; ++i) {
-        if (attitude_hold_ || b.steering.active) {
+        if (attitude_hold_ || b.steering.mode != AttitudeMode::none) {
             b.omega = s.omega;
             set_levels(b, from, to);
-            if (b.steering.active && steer(v, s.attitude, s.omega, steering_target(b, s.orbit), h))
-                b.steering.active = false;
+            if (b.steering.mode != AttitudeMode::none) {
+                const Quaternion target =
+                    mode_attitude(b.steering.mode, s.orbit, sun, b.steering.held);
+                if (engage_steering(b.steering, s.attitude, target) &&
+                    steer(v, s.attitude, s.omega, target, h))
+                    b.steering.active = false;
+            }
             hold_rates(b, h);
             s.omega = b.omega;
         }
@@ -470,7 +478,11 @@ void OrbitalWorld::advance(double dt) {
             bool thrust = false;
             for (const auto& t : b.record->thrusters) thrust = thrust || t.level > 0.0;
             const bool holding = attitude_hold_ && norm(b.omega) >= kHoldDeadband;
-            const bool steering = engage_steering(b.steering, b.q, steering_target(b, b.now));
+            // The velocity's direction turns with the orbit: those modes
+            // are watched throughout, the others at each step.
+            const bool steering = engage_steering(b.steering, b.q, steering_target(b, b.now)) ||
+                                  b.steering.mode == AttitudeMode::prograde ||
+                                  b.steering.mode == AttitudeMode::retrograde;
             if (thrust || holding || steering)
                 powered(b, from, to);
             else
