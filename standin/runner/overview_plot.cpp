@@ -128,19 +128,27 @@ public:
                     "\" fill=\"#FF6B6B\" fill-opacity=\"0.25\" stroke=\"#FF6B6B\"/>\n";
             text(out_, right + 8, y1 + 4, "start", band_label, "#FF8C8C", 12);
         }
+        int burn = 0;
         for (const auto& m : in_.marks) {
             const double x0 = t_.axis.to_px(m.time, left, right);
+            // Labels on the top panel only, inward from the nearer edge.
+            const bool labelled = panels_ == 1;
+            const bool right_half = x0 > (left + right) / 2;
+            const double lx = right_half ? x0 - 6 : x0 + 6;
+            const char* anchor = right_half ? "end" : "start";
             if (m.kind == OverviewMark::Kind::burn) {
                 const double x1 = t_.axis.to_px(m.time + m.duration, left, right);
                 out_ += "<rect x=\"" + fmt("%.1f", x0 - 1.5) + "\" y=\"" + fmt("%.0f", top) +
                         "\" width=\"" + fmt("%.1f", std::max(3.0, x1 - x0)) + "\" height=\"" +
                         std::to_string(kPanelHeight) +
                         "\" fill=\"#FFB347\" fill-opacity=\"0.5\"/>\n";
-                text(out_, x0 + 4, top + 14, "start", m.label, "#FFB347", 11);
+                if (labelled)
+                    text(out_, lx, top + 16 + 14 * (burn % 2), anchor, m.label, "#FFB347", 11);
+                ++burn;
             } else {
                 line(out_, x0, top, x0, bottom,
                      "stroke=\"#8AB4FF\" stroke-dasharray=\"4 4\" stroke-width=\"1.5\"");
-                text(out_, x0 + 3, bottom - 6, "start", m.label, "#8AB4FF", 11);
+                if (labelled) text(out_, lx, bottom - 6, anchor, m.label, "#8AB4FF", 11);
             }
         }
         const std::string map = fmt("%.17g", t_.axis.lo) + " " + fmt("%.17g", t_.axis.hi) + " " +
@@ -170,7 +178,7 @@ public:
             ++row;
         }
         if (cap_hi < std::numeric_limits<double>::infinity())
-            text(out_, left + 6, top + 14, "start",
+            text(out_, right, top - 10, "end",
                  "values above " + fmt("%g", cap_hi) + " drawn at the top", "#8A96A3", 11);
     }
 
