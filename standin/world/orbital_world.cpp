@@ -49,6 +49,7 @@ struct OrbitalWorld::Body {
     bool closed = true;
     Quaternion q;
     VECTOR3 omega{0.0, 0.0, 0.0};
+    AttitudeSteering steering;
 };
 
 OrbitalWorld::OrbitalWorld(double mjd, double time)
@@ -234,6 +235,33 @@ void OrbitalWorld::set_rate(const VesselRecord& vessel, const VECTOR3& omega) {
     body(vessel).omega = omega;
 }
 
+void OrbitalWorld::set_attitude_mode(const VesselRecord& vessel, AttitudeMode mode) {
+    Body& b = body(vessel);
+    b.steering.mode = mode;
+    b.steering.held = b.q;
+    b.steering.active = mode != AttitudeMode::none;
+}
+
+AttitudeMode OrbitalWorld::attitude_mode(const VesselRecord& vessel) const {
+    return body(vessel).steering.mode;
+}
+
+double OrbitalWorld::attitude_mode_error(const VesselRecord& vessel) const {
+    const Body& b = body(vessel);
+    if (b.steering.mode == AttitudeMode::none) return 0.0;
+    return attitude_error(b.q, steering_target(b, b.now));
+}
+
+bool OrbitalWorld::attitude_settled(const VesselRecord& vessel) const {
+    const Body& b = body(vessel);
+    return b.steering.mode != AttitudeMode::none && !b.steering.active;
+}
+
+Quaternion OrbitalWorld::steering_target(const Body& b, const StateVector& s) const {
+    const Quaternion sun = b.steering.mode == AttitudeMode::sun ? sun_attitude(s.r) : Quaternion{};
+    return mode_attitude(b.steering.mode, s, sun, b.steering.held);
+}
+
 bool OrbitalWorld::schedule_burn(const VesselRecord& vessel, THGROUP_TYPE group, double start,
                                  double duration, double level) {
     const bool known = std::any_of(vessel.groups.begin(), vessel.groups.end(),
@@ -364,10 +392,20 @@ void OrbitalWorld::powered(Body& b, double from, double to) {
     const int n = std::max(1, static_cast<int>(std::ceil((to - from) / kPoweredSubstep)));
     const double h = (to - from) / n;
     RigidBodyState s{b.now, b.q, b.omega};
+    // The Sun's direction barely moves within a step; it is costly to find.
+    const Quaternion sun =
+        b.steering.mode == AttitudeMode::sun ? sun_attitude(b.now.r) : Quaternion{};
     for (int i = 0; i < n; ++i) {
-        if (attitude_hold_) {
+        if (attitude_hold_ || b.steering.mode != AttitudeMode::none) {
             b.omega = s.omega;
             set_levels(b, from, to);
+            if (b.steering.mode != AttitudeMode::none) {
+                const Quaternion target =
+                    mode_attitude(b.steering.mode, s.orbit, sun, b.steering.held);
+                if (engage_steering(b.steering, s.attitude, target) &&
+                    steer(v, s.attitude, s.omega, target, h))
+                    b.steering.active = false;
+            }
             hold_rates(b, h);
             s.omega = b.omega;
         }
@@ -403,7 +441,12 @@ void OrbitalWorld::advance(double dt) {
             bool thrust = false;
             for (const auto& t : b.record->thrusters) thrust = thrust || t.level > 0.0;
             const bool holding = attitude_hold_ && norm(b.omega) >= kHoldDeadband;
-            if (thrust || holding)
+            // The velocity's direction turns with the orbit: those modes
+            // are watched throughout, the others at each step.
+            const bool steering = engage_steering(b.steering, b.q, steering_target(b, b.now)) ||
+                                  b.steering.mode == AttitudeMode::prograde ||
+                                  b.steering.mode == AttitudeMode::retrograde;
+            if (thrust || holding || steering)
                 powered(b, from, to);
             else
                 coast(b, from, to);

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "standin/core/world.h"
+#include "standin/station/attitude_mode.h"
 #include "standin/world/host_lines.h"
 #include "standin/world/quaternion.h"
 #include "standin/world/state_vector.h"
@@ -66,6 +67,14 @@ public:
     // While on and no attitude group is being fired, the attitude groups
     // null the body rates.
     void set_attitude_hold(bool on) { attitude_hold_ = on; }
+    // From now on the attitude groups fly the vessel into the mode's
+    // attitude and keep it there (none: no steering).
+    void set_attitude_mode(const VesselRecord& vessel, AttitudeMode mode);
+    AttitudeMode attitude_mode(const VesselRecord& vessel) const;
+    // [rad] from the mode's attitude now; 0 with no mode.
+    double attitude_mode_error(const VesselRecord& vessel) const;
+    // In the mode's attitude and still (the steering has let go).
+    bool attitude_settled(const VesselRecord& vessel) const;
 
     // ---- What the world knows
     StateVector state(const VesselRecord& vessel) const;
@@ -99,6 +108,7 @@ private:
     void hold_rates(Body& b, double h);
     void coast(Body& b, double from, double to);
     void powered(Body& b, double from, double to);
+    Quaternion steering_target(const Body& b, const StateVector& s) const;
 
     double mjd_at_zero_;  // [days] the date at simulation time 0
     double time_;         // [s]

@@ -1,0 +1,94 @@
+// Flies a planned relocation in the orbital world: turns the vessel for the
+// start burn, burns the main engine centred on the planned point, turns
+// back to the Sun, and after the drift orbits stops the drift with a burn
+// the other way at the same point of the orbit.
+#pragma once
+
+#include <cmath>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "standin/station/relocation_plan.h"
+#include "standin/world/orbital_world.h"
+
+namespace standin {
+
+struct RelocationOrder {
+    double time = 0.0;        // [s] when to begin
+    double target_lon = 0.0;  // [deg] east, 0..360
+    int orbits = 0;           // drift orbits
+};
+
+enum class RelocationPhase {
+    waiting,
+    turning_for_start,
+    start_burn,
+    drifting,
+    turning_for_stop,
+    stop_burn,
+    arrived,
+    refused,
+};
+
+const char* relocation_phase_name(RelocationPhase phase);
+
+struct ExecutedBurn {
+    bool prograde = true;
+    double centre = 0.0;      // [s]
+    double start = 0.0;       // [s]
+    double duration = 0.0;    // [s] at full thrust
+    double planned_dv = 0.0;  // [m/s]
+    // Measured at the burn's edges (NaN until then).
+    double mass_before = std::nan("");  // [kg]
+    double mass_after = std::nan("");   // [kg]
+    double dv = std::nan("");           // [m/s] velocity change beyond coasting
+};
+
+// The main engine as the host declared it: thrust [N], exhaust velocity
+// [m/s] (specific impulse x tank efficiency), propellant [kg] in its tank.
+struct MainEngine {
+    double thrust = 0.0;
+    double exhaust_velocity = 0.0;
+    double propellant = 0.0;
+};
+MainEngine main_engine(const VesselRecord& vessel);
+
+// The plan from the vessel's orbit in the world now, the start burn centred
+// at `lead` seconds from now.
+RelocationOutcome plan_from_world(const OrbitalWorld& world, const VesselRecord& vessel,
+                                  double target_lon, int orbits, double lead = 0.0);
+
+class RelocationExecutor {
+public:
+    RelocationExecutor(OrbitalWorld& world, VesselRecord& vessel, RelocationOrder order);
+
+    // Before each step: does what is due at the world's time now.
+    void before_step();
+    // The latest time [s] the next step should end at, so that the executor
+    // sees each moment it acts on; infinity when nothing is pending.
+    double next_event_time() const;
+
+    RelocationPhase phase() const { return phase_; }
+    // The plan made at the order's time (the burns are replanned from the
+    // orbit just before each one).
+    const std::optional<RelocationPlan>& plan() const { return plan_; }
+    const std::string& refusal() const { return refusal_; }
+    const std::vector<ExecutedBurn>& burns() const { return burns_; }
+
+private:
+    void schedule(bool prograde, double centre, double dv);
+    void measure_burn();
+
+    OrbitalWorld& world_;
+    VesselRecord& vessel_;
+    RelocationOrder order_;
+    RelocationPhase phase_ = RelocationPhase::waiting;
+    std::optional<RelocationPlan> plan_;
+    std::string refusal_;
+    std::vector<ExecutedBurn> burns_;
+    StateVector state_before_;
+    double stop_centre_ = 0.0;
+};
+
+}  // namespace standin
