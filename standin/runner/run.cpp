@@ -9,6 +9,7 @@
 #include "standin/core/vessel_report.h"
 #include "standin/runner/drift_plot.h"
 #include "standin/runner/hud_svg.h"
+#include "standin/runner/install_paths.h"
 #include "standin/runner/progress_bar.h"
 #include "standin/runner/simulation.h"
 #include "standin/runner/trace_writer.h"
@@ -40,8 +41,9 @@ DriftSample drift_sample(OrbitalWorld& w, const VesselRecord& r) {
 
 int run(const Options& o, std::FILE* out, std::FILE* err) {
     try {
-        const std::string file = o.scenario.empty() ? KRV_DEFAULT_SCENARIO : o.scenario;
-        Simulation sim(read_scenario_file(file), o.modules);
+        const InstallPaths paths = install_paths();
+        const std::string file = o.scenario.empty() ? paths.default_scenario.string() : o.scenario;
+        Simulation sim(read_scenario_file(file), o.modules, paths.data);
         OrbitalWorld& world = sim.world();
         world.set_attitude_hold(o.attitude_hold);
         if (o.report)
