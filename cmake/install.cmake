@@ -19,8 +19,14 @@ install(FILES
   DESTINATION Textures COMPONENT module)
 file(GLOB KRV_SAMPLE_SCENARIOS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/data/Scenarios/*.scn)
 install(FILES ${KRV_SAMPLE_SCENARIOS} DESTINATION Scenarios COMPONENT module)
+# Unpacked over a host installation the guide and licence keep to a folder
+# of their own, clear of other add-ons' files; the Linux tree is KRV's own.
+set(KRV_DOC_DESTINATION .)
+if(WIN32)
+  set(KRV_DOC_DESTINATION Doc/KRV)
+endif()
 install(FILES ${CMAKE_SOURCE_DIR}/LICENSE ${CMAKE_SOURCE_DIR}/docs/README-player.md
-  DESTINATION . COMPONENT module)
+  DESTINATION ${KRV_DOC_DESTINATION} COMPONENT module)
 
 if(TARGET krvsim)
   # The host library beside the program's folder, found through RPATH.
