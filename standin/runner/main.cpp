@@ -3,15 +3,19 @@
 #include <string>
 #include <vector>
 
+#include "standin/runner/install_paths.h"
 #include "standin/runner/options.h"
 #include "standin/runner/run.h"
 
 int main(int argc, char** argv) {
     const std::vector<std::string> args(argv + 1, argv + argc);
+    const standin::InstallPaths paths = standin::install_paths();
     try {
-        const standin::Options options = standin::parse_options(args, KRV_MODULES_DIR);
+        const standin::Options options = standin::parse_options(args, paths.modules.string());
         if (options.help) {
-            std::fputs(standin::usage_text(KRV_MODULES_DIR, KRV_DEFAULT_SCENARIO).c_str(), stdout);
+            std::fputs(standin::usage_text(paths.modules.string(), paths.default_scenario.string())
+                           .c_str(),
+                       stdout);
             return 0;
         }
         return standin::run(options, stdout, stderr);

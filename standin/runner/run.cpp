@@ -11,6 +11,7 @@
 #include "standin/runner/calls_writer.h"
 #include "standin/runner/drift_plot.h"
 #include "standin/runner/hud_svg.h"
+#include "standin/runner/install_paths.h"
 #include "standin/runner/progress_bar.h"
 #include "standin/runner/simulation.h"
 #include "standin/runner/trace_writer.h"
@@ -40,7 +41,8 @@ DriftSample drift_sample(OrbitalWorld& w, const VesselRecord& r) {
 
 int run(const Options& o, std::FILE* out, std::FILE* err) {
     try {
-        const std::string file = o.scenario.empty() ? KRV_DEFAULT_SCENARIO : o.scenario;
+        const InstallPaths paths = install_paths();
+        const std::string file = o.scenario.empty() ? paths.default_scenario.string() : o.scenario;
         // The trace reads the host's answers from the calls too.
         CallLog calls;
         FaultSchedule faults;
@@ -48,7 +50,7 @@ int run(const Options& o, std::FILE* out, std::FILE* err) {
         const bool recording = !o.calls.empty() || !o.trace.empty();
         std::unique_ptr<CallsWriter> calls_out;
         if (!o.calls.empty()) calls_out = std::make_unique<CallsWriter>(o.calls);
-        Simulation sim(read_scenario_file(file), o.modules, KRV_DATA_DIR,
+        Simulation sim(read_scenario_file(file), o.modules, paths.data,
                        {recording ? &calls : nullptr, faults.empty() ? nullptr : &faults});
         auto write_calls = [&]() {
             if (calls_out) calls_out->write(calls);

@@ -1,0 +1,36 @@
+# The install tree. Its root is a host installation folder: the module and
+# its data sit where the host resolves them by name (Modules/, Meshes/,
+# Textures/, Scenarios/). On Linux the stand-in host and krvsim come beside
+# them in bin/ and lib/, and krvsim finds the tree from its own location.
+#
+# Components: "module" (what a host installation needs) and "standin" (the
+# stand-in host and its runner), e.g.
+#   cmake --install build/default --component module --prefix HOST_FOLDER
+
+install(TARGETS KRV LIBRARY DESTINATION Modules COMPONENT module)
+install(FILES
+  ${CMAKE_SOURCE_DIR}/data/Meshes/krv/krv.obj
+  ${CMAKE_SOURCE_DIR}/data/Meshes/krv/krv.mtl
+  DESTINATION Meshes/krv COMPONENT module)
+# The exhaust textures the module names; the mesh's materials use none.
+install(FILES
+  ${CMAKE_SOURCE_DIR}/data/Textures/exhaust.png
+  ${CMAKE_SOURCE_DIR}/data/Textures/exhaust_atrcs.png
+  DESTINATION Textures COMPONENT module)
+file(GLOB KRV_SAMPLE_SCENARIOS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/data/Scenarios/*.scn)
+install(FILES ${KRV_SAMPLE_SCENARIOS} DESTINATION Scenarios COMPONENT module)
+# Unpacked over a host installation the guide and licence keep to a folder
+# of their own, clear of other add-ons' files; the Linux tree is KRV's own.
+set(KRV_DOC_DESTINATION .)
+if(WIN32)
+  set(KRV_DOC_DESTINATION Doc/KRV)
+endif()
+install(FILES ${CMAKE_SOURCE_DIR}/LICENSE ${CMAKE_SOURCE_DIR}/docs/README-player.md
+  DESTINATION ${KRV_DOC_DESTINATION} COMPONENT module)
+
+if(TARGET krvsim)
+  # The host library beside the program's folder, found through RPATH.
+  set_target_properties(krvsim PROPERTIES INSTALL_RPATH "$ORIGIN/../lib")
+  install(TARGETS krvsim RUNTIME DESTINATION bin COMPONENT standin)
+  install(TARGETS zenthar_host LIBRARY DESTINATION lib COMPONENT standin)
+endif()
