@@ -13,6 +13,8 @@ namespace {
 constexpr std::size_t kBufferBytes = std::size_t{1} << 20;
 // Room for any one number or escape.
 constexpr std::size_t kLongestToken = 40;
+// Whole doubles below this are exact as integers of up to 15 digits.
+constexpr double kWholeLimit = 1e15;
 
 }  // namespace
 
@@ -42,33 +44,26 @@ bool JsonOut::flush() {
     return !failed_;
 }
 
-char* JsonOut::reserve(std::size_t n) {
-    if (used_ + n > buffer_.size()) {
-        if (!failed_ && !put(buffer_.data(), used_)) failed_ = true;
-        written_ += used_;
-        used_ = 0;
-        if (n > buffer_.size()) buffer_.resize(n);
-    }
-    return buffer_.data() + used_;
-}
-
-JsonOut& JsonOut::raw(std::string_view text) {
-    char* p = reserve(text.size());
-    text.copy(p, text.size());
-    used_ += text.size();
-    return *this;
-}
-
-JsonOut& JsonOut::raw(char c) {
-    *reserve(1) = c;
-    ++used_;
-    return *this;
+char* JsonOut::make_room(std::size_t n) {
+    if (!failed_ && !put(buffer_.data(), used_)) failed_ = true;
+    written_ += used_;
+    used_ = 0;
+    if (n > buffer_.size()) buffer_.resize(n);
+    return buffer_.data();
 }
 
 JsonOut& JsonOut::number(double v) {
     if (std::isnan(v)) return raw("\"nan\"");
     if (std::isinf(v)) return raw(v > 0 ? "\"inf\"" : "\"-inf\"");
     char* p = reserve(kLongestToken);
+    // Whole numbers (states at an end, levels at rest, masses) are common
+    // and print faster as integers, as exactly; -0 goes the long way to
+    // keep its sign.
+    if (v == std::trunc(v) && std::fabs(v) < kWholeLimit && (v != 0.0 || !std::signbit(v))) {
+        const auto whole = static_cast<long long>(v);
+        used_ += static_cast<std::size_t>(std::to_chars(p, p + kLongestToken, whole).ptr - p);
+        return *this;
+    }
     used_ += static_cast<std::size_t>(std::to_chars(p, p + kLongestToken, v).ptr - p);
     return *this;
 }
@@ -105,10 +100,5 @@ JsonOut& JsonOut::latin1(std::string_view bytes) {
     return string(latin1_to_utf8(std::string(bytes)));
 }
 
-JsonOut& JsonOut::key(std::string_view name, bool comma) {
-    if (comma) raw(',');
-    raw('"').raw(name).raw('"');
-    return raw(':');
-}
 
 }  // namespace standin

@@ -22,8 +22,17 @@ public:
     JsonOut(const JsonOut&) = delete;
     JsonOut& operator=(const JsonOut&) = delete;
 
-    JsonOut& raw(std::string_view text);
-    JsonOut& raw(char c);
+    JsonOut& raw(std::string_view text) {
+        char* p = reserve(text.size());
+        text.copy(p, text.size());
+        used_ += text.size();
+        return *this;
+    }
+    JsonOut& raw(char c) {
+        *reserve(1) = c;
+        ++used_;
+        return *this;
+    }
     JsonOut& number(double v);
     JsonOut& integer(long long v);
     JsonOut& boolean(bool v) { return raw(v ? "true" : "false"); }
@@ -33,7 +42,16 @@ public:
     // Bytes of the module's character set (Latin-1), as UTF-8.
     JsonOut& latin1(std::string_view bytes);
     // "name": ahead of a value, with a comma when asked.
-    JsonOut& key(std::string_view name, bool comma = true);
+    JsonOut& key(std::string_view name, bool comma = true) {
+        char* p = reserve(name.size() + 4);
+        if (comma) *p++ = ',';
+        *p++ = '"';
+        p = p + name.copy(p, name.size());
+        *p++ = '"';
+        *p++ = ':';
+        used_ = static_cast<std::size_t>(p - buffer_.data());
+        return *this;
+    }
 
     // Writes the buffer out; false when the file refused it.
     bool flush();
@@ -41,7 +59,12 @@ public:
     std::size_t bytes_written() const { return written_ + used_; }
 
 private:
-    char* reserve(std::size_t n);
+    // Room for n more bytes; the common case stays inline.
+    char* reserve(std::size_t n) {
+        if (used_ + n <= buffer_.size()) return buffer_.data() + used_;
+        return make_room(n);
+    }
+    char* make_room(std::size_t n);
 
     bool put(const char* data, std::size_t n);
 

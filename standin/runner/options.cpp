@@ -172,7 +172,7 @@ CommandLine parse_command_line(const std::vector<std::string>& args,
         ->type_name("N");
     one(app.add_option("--trace-lines-every", g.trace_lines_every,
                        "put the vessel's own scenario lines into the trace every N steps "
-                       "(default 60)"))
+                       "(default 600)"))
         ->type_name("N");
     one(app.add_option("--summary", o.summary, "write the run's summary as JSON"))
         ->type_name("PATH");
@@ -210,6 +210,17 @@ CommandLine parse_command_line(const std::vector<std::string>& args,
     } catch (const CLI::CallForVersion&) {
         result.print = version_text();
         return result;
+    } catch (const CLI::ExtrasError& e) {
+        // CLI11 names what it did not expect after ": ".
+        const std::string what = e.what();
+        const auto colon = what.find(": ");
+        std::string first = colon == std::string::npos ? what : what.substr(colon + 2);
+        first = first.substr(0, first.find(' '));
+        if (!first.empty() && first[0] == '-') throw OptionsError("unknown option '" + first + "'");
+        throw OptionsError("a second scenario '" + first + "' (only one may be named)");
+    } catch (const CLI::ArgumentMismatch& e) {
+        const std::string what = e.what();
+        throw OptionsError(what.substr(0, what.find(':')) + " needs a value");
     } catch (const CLI::ParseError& e) {
         throw OptionsError(e.what());
     }

@@ -39,7 +39,7 @@ struct Options {
     std::string save;
     std::string trace;  // "-": standard output
     int trace_every = 1;         // [steps] between kept step records
-    int trace_lines_every = 60;  // [steps] between the vessel's own lines in the trace
+    int trace_lines_every = 600;  // [steps] between the vessel's own lines in the trace
     std::string summary;         // JSON summary file
     std::string svg;
     bool attitude_hold = true;

@@ -21,6 +21,12 @@ namespace standin {
 
 namespace {
 
+std::string seconds_text(double t) {
+    char buf[32];
+    std::snprintf(buf, sizeof buf, "%.17g", t);
+    return buf;
+}
+
 // The outputs a run will write must be writable before it starts.
 void check_outputs(const Options& o) {
     check_output_folder("--save", o.save);
@@ -60,9 +66,9 @@ int run(const Options& o, std::FILE* out, std::FILE* err) {
         const double start = world.sim_time();
         const double until = o.until.value_or(start + 60.0);
         if (!(until > start))
-            throw std::runtime_error("--until " + std::to_string(until) +
-                                     ": the end must come after the scenario's time " +
-                                     std::to_string(start) + " s");
+            throw std::runtime_error("--until " + seconds_text(until) +
+                                     ": the end must come after the scenario's time, " +
+                                     seconds_text(start) + " s");
         // A run must end where its scenario could still be read back.
         if (until > kScenarioLastTime ||
             world.sim_mjd() + (until - start) / 86400.0 > kScenarioLastMjd)
@@ -74,7 +80,9 @@ int run(const Options& o, std::FILE* out, std::FILE* err) {
 
         std::unique_ptr<TraceWriter> trace;
         if (!o.trace.empty()) trace = std::make_unique<TraceWriter>(o.trace, o);
-        StepCallReader calls_reader(sim.host(), world);
+        // Only a trace needs the host's calls: recording them costs.
+        std::unique_ptr<StepCallReader> calls_reader;
+        if (trace) calls_reader = std::make_unique<StepCallReader>(sim.host(), world);
         std::vector<StepCalls> calls(sim.vessels().size());
         RunSummary summary(sim);
         ProgressBar progress(start, until, o.progress);
@@ -90,9 +98,9 @@ int run(const Options& o, std::FILE* out, std::FILE* err) {
         // module reads the start state and works out its figures, so that
         // a HUD frame at the start shows them. Nothing moves in it.
         auto record_step = [&](long n, double dt) {
-            for (std::size_t i = 0; i < calls.size(); ++i)
-                calls_reader.read(*sim.vessels()[i]->record, calls[i]);
-            calls_reader.clear();
+            for (std::size_t i = 0; calls_reader && i < calls.size(); ++i)
+                calls_reader->read(*sim.vessels()[i]->record, calls[i]);
+            if (calls_reader) calls_reader->clear();
             const double t = world.sim_time();
             const bool kept = n % o.trace_every == 0 || t >= until - record.eps;
             if (trace && kept) trace->step(sim, n, dt, calls);
@@ -101,7 +109,7 @@ int run(const Options& o, std::FILE* out, std::FILE* err) {
                     trace->travel_end(t, sim.vessels()[i]->record->name,
                                       animation_names(*sim.vessels()[i]->record)[e.animation],
                                       e.state);
-            summary.step(sim, calls);
+            summary.step(sim);
         };
         if (trace) trace->header(sim, file);
         sim.step(0.0);

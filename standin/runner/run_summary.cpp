@@ -69,24 +69,24 @@ void RunSummary::burn(double t, const std::string& vessel, const std::string& gr
                                 (start ? " at level " + number_text(level) : "")});
 }
 
-void RunSummary::step(Simulation& sim, const std::vector<StepCalls>& calls) {
+void RunSummary::step(Simulation& sim) {
     const double t = sim.world().sim_time();
     std::string started;
     for (std::size_t i = 0; i < sim.vessels().size(); ++i) {
         const VesselRecord& r = *sim.vessels()[i]->record;
-        const std::vector<std::string> names = key_entry_ >= 0 || !calls[i].travel_ends.empty()
-                                                   ? animation_names(r)
-                                                   : std::vector<std::string>{};
         for (std::size_t a = 0; a < r.animations.size() && a < before_[i].size(); ++a) {
-            const bool moving = r.animations[a].state != before_[i][a];
+            const double state = r.animations[a].state;
+            const bool moving = state != before_[i][a];
             if (key_entry_ >= 0 && moving && !moving_[i][a])
-                started += (started.empty() ? "" : ", ") + vessels_[i].name + " " + names[a];
+                started += (started.empty() ? "" : ", ") + vessels_[i].name + " " +
+                           animation_names(r)[a];
+            // An end of travel: a mechanism arriving at 0 or 1.
+            if (moving && (state == 0.0 || state == 1.0))
+                timeline_.push_back({t, vessels_[i].name + ": " + animation_names(r)[a] +
+                                            " reaches its end of travel at " + number_text(state)});
             moving_[i][a] = moving;
-            before_[i][a] = r.animations[a].state;
+            before_[i][a] = state;
         }
-        for (const auto& e : calls[i].travel_ends)
-            timeline_.push_back({t, vessels_[i].name + ": " + names[e.animation] +
-                                        " reaches its end of travel at " + number_text(e.state)});
     }
     if (key_entry_ >= 0 && !started.empty()) timeline_[key_entry_].what += "; started " + started;
     key_entry_ = -1;

@@ -10,7 +10,6 @@
 
 #include "standin/runner/hud_frame.h"
 #include "standin/runner/simulation.h"
-#include "standin/runner/step_calls.h"
 
 namespace standin {
 
@@ -37,8 +36,8 @@ public:
              const std::vector<bool>& used);
     void burn(double t, const std::string& vessel, const std::string& group, bool start,
               double level);
-    // After every step, with each vessel's calls in it.
-    void step(Simulation& sim, const std::vector<StepCalls>& calls);
+    // After every step.
+    void step(Simulation& sim);
     void finish(Simulation& sim, double t, long steps, const std::string& reason);
     void file(const std::string& what, const std::string& path);
 

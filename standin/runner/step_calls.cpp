@@ -1,6 +1,5 @@
 #include "standin/runner/step_calls.h"
 
-#include <cstring>
 
 namespace standin {
 
@@ -41,7 +40,10 @@ void StepCallReader::read(const VesselRecord& vessel, StepCalls& out) {
     // callback is running.
     OBJHANDLE running = nullptr;
     for (const HostCall& c : log_.calls()) {
-        if (is_callback(c)) running = c.vessel;
+        if (is_callback(c)) {
+            running = c.vessel;
+            continue;
+        }
         const OBJHANDLE owner = c.vessel != nullptr ? c.vessel : running;
         if (owner != handle) continue;
         if (c.name == "SetAnimation" && c.args.size() == 2) {

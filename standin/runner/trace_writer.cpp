@@ -201,10 +201,15 @@ void TraceWriter::header(Simulation& sim, const std::string& scenario) {
     j.raw('}').key("trace_every").integer(options_.trace_every).key("vessels").raw('[');
     animation_names_.clear();
     vessel_names_.clear();
+    gauges_.clear();
+    group_names_.clear();
     for (std::size_t i = 0; i < sim.vessels().size(); ++i) {
         const VesselRecord& r = *sim.vessels()[i]->record;
         animation_names_.push_back(animation_names(r));
         vessel_names_.push_back(name_to_utf8(r.name));
+        gauges_.emplace_back(r);
+        group_names_.emplace_back();
+        for (const auto& g : r.groups) group_names_.back().push_back(group_name(g.type));
         if (i) j.raw(',');
         write_vessel_make_up(j, r, animation_names_.back());
     }
@@ -256,12 +261,13 @@ void TraceWriter::step(Simulation& sim, long n, double dt, const std::vector<Ste
         j.raw(']').key("propellant_kg").number(propellant).key("thrust").raw('{');
         for (std::size_t g = 0; g < r.groups.size(); ++g) {
             const auto& ts = r.groups[g].thrusters;
-            j.key(group_name(r.groups[g].type), g != 0).number(ts.empty() ? 0.0 : ts.front()->level);
+            j.key(group_names_[i][g], g != 0).number(ts.empty() ? 0.0 : ts.front()->level);
         }
         j.raw('}');
-        if (r.animations.size() == 6 && r.class_name == "KRV") {
-            const double e1 = w.dish_earth_angle(r, 1) * kDegPerRad;
-            const double e2 = w.dish_earth_angle(r, 2) * kDegPerRad;
+        if (gauges_[i].applies()) {
+            const auto errors = gauges_[i].errors(earth);
+            const double e1 = errors[0] * kDegPerRad;
+            const double e2 = errors[1] * kDegPerRad;
             j.key("pointing_error_deg").raw('[').number(e1).raw(',').number(e2).raw(']');
             j.key("earth_dish");
             // The booms must be out for a dish to face anything; then the

@@ -11,6 +11,7 @@
 #include "standin/runner/hud_frame.h"
 #include "standin/runner/json_out.h"
 #include "standin/runner/options.h"
+#include "standin/runner/pointing_gauge.h"
 #include "standin/runner/simulation.h"
 #include "standin/runner/step_calls.h"
 #include "standin/runner/sun_track.h"
@@ -51,6 +52,8 @@ private:
     SunTrack sun_;
     std::vector<std::vector<std::string>> animation_names_;  // per vessel
     std::vector<std::string> vessel_names_;                  // UTF-8
+    std::vector<PointingGauge> gauges_;
+    std::vector<std::vector<std::string>> group_names_;  // per vessel, per thruster group
 };
 
 // The trace's names of a vessel's animations: the KRV rig's by role,
