@@ -59,7 +59,7 @@ int run(const Options& o, std::FILE* out, std::FILE* err) {
         Simulation sim(read_scenario_file(file), o.modules);
         OrbitalWorld& world = sim.world();
         world.set_attitude_hold(o.attitude_hold);
-        if (o.report)
+        if (o.report && o.trace != "-")
             for (SessionVessel* v : sim.vessels())
                 std::fputs(vessel_report(sim.host(), *v->record).c_str(), out);
 
@@ -86,7 +86,10 @@ int run(const Options& o, std::FILE* out, std::FILE* err) {
         std::vector<StepCalls> calls(sim.vessels().size());
         RunSummary summary(sim);
         ProgressBar progress(start, until, o.progress);
-        RunRecord record{sim, out, trace.get(), summary, progress, 1e-3 * o.dt};
+        // A trace on standard output has it to itself: the HUD frames are
+        // in the trace.
+        RunRecord record{sim,      o.trace == "-" ? nullptr : out, trace.get(), summary,
+                         progress, 1e-3 * o.dt};
         const std::vector<std::string> file_names = vessel_file_names(sim);
         KeySchedule keys(o.keys);
         BurnSchedule burns(o.burns, sim, err);

@@ -111,7 +111,7 @@ void HudSchedule::draw(RunRecord& run) {
     run.progress.clear();
     for (std::size_t i = 0; i < run.sim.vessels().size(); ++i) {
         const HudFrame frame = run.sim.hud(*run.sim.vessels()[i], o_.hud_width, o_.hud_height);
-        print_hud_frame(run.out, frame);
+        if (run.out != nullptr) print_hud_frame(run.out, frame);
         if (run.trace) run.trace->hud(frame);
         if (!o_.svg.empty()) {
             char number[16];
@@ -122,7 +122,7 @@ void HudSchedule::draw(RunRecord& run) {
             files_.push_back(path);
         }
     }
-    std::fflush(run.out);
+    if (run.out != nullptr) std::fflush(run.out);
     ++frame_;
 }
 

@@ -18,7 +18,7 @@ namespace standin {
 // What the schedules act on and report to.
 struct RunRecord {
     Simulation& sim;
-    std::FILE* out;
+    std::FILE* out;      // HUD frames as text; null when the trace has standard output
     TraceWriter* trace;  // null without --trace
     RunSummary& summary;
     ProgressBar& progress;
