@@ -41,7 +41,8 @@ struct Outcome {
 };
 
 fs::path scratch(const std::string& name) {
-    const fs::path dir = fs::temp_directory_path() / ("krvsim_runner_test_" + std::to_string(getpid()));
+    const fs::path dir =
+        fs::temp_directory_path() / ("krvsim_runner_test_" + std::to_string(getpid()));
     fs::create_directories(dir);
     return dir / name;
 }
@@ -97,8 +98,8 @@ const char* const kOrbit = "  ELEMENTS 42164169.46097 0 0 0 0 188.456769429554\n
 TEST(KrvsimOptions, BothSpellingsAndARunFileGiveTheSameRun) {
     const auto a = parse({"s.scn", "--dt", "0.5", "--key", "5:G", "--key", "20:K", "--burn",
                           "30:5:main:0.5", "--hud-every", "60"});
-    const auto b = parse({"--dt=0.5", "--key=5:G", "--key=20:K", "--burn=30:5:main:0.5",
-                          "--hud-every=60", "s.scn"});
+    const auto b = parse(
+        {"--dt=0.5", "--key=5:G", "--key=20:K", "--burn=30:5:main:0.5", "--hud-every=60", "s.scn"});
     const fs::path run_file = write("flight.toml",
                                     "dt = 0.5\nkey = [\"5:G\", \"20:K\"]\n"
                                     "burn = [\"30:5:main:0.5\"]\nhud-every = 60\n");
@@ -155,10 +156,10 @@ TEST(KrvsimSignals, SigtermEndsTheRunWithEveryOutputWhole) {
     const fs::path trace = scratch("stopped.jsonl");
     const fs::path save = scratch("stopped.scn");
     const fs::path summary = scratch("stopped.json");
-    const Outcome o = krvsim({std::string(KRV_SOURCE_DIR) + "/data/Scenarios/krv_tracking.scn",
-                              "--until", "2592000", "--trace", trace.string(), "--save",
-                              save.string(), "--summary", summary.string()},
-                             700);
+    const Outcome o = krvsim(
+        {std::string(KRV_SOURCE_DIR) + "/data/Scenarios/krv_tracking.scn", "--until", "2592000",
+         "--trace", trace.string(), "--save", save.string(), "--summary", summary.string()},
+        700);
     EXPECT_EQ(o.status, 143) << o.err;
     const std::string text = read(trace);
     ASSERT_FALSE(text.empty());
@@ -185,9 +186,9 @@ TEST(KrvsimOutputs, TraceToStandardOutputAndTheSummaryOnStandardError) {
 TEST(KrvsimOutputs, OddVesselNamesMakeSafeDistinctSvgFiles) {
     const std::string odd = "K\xE9R\x01V/" + std::string(80, 'x');
     const std::string twin = "K\xE9R\x02V?" + std::string(80, 'x');
-    const fs::path scn = write("odd_names.scn", "DATE 2024-06-15T00:00:00Z\nTIME 0\nVESSEL " +
-                                                    odd + " KRV\n" + kOrbit + "END\nVESSEL " +
-                                                    twin + " KRV\n" + kOrbit + "END\n");
+    const fs::path scn =
+        write("odd_names.scn", "DATE 2024-06-15T00:00:00Z\nTIME 0\nVESSEL " + odd + " KRV\n" +
+                                   kOrbit + "END\nVESSEL " + twin + " KRV\n" + kOrbit + "END\n");
     const fs::path svg = scratch("svg");
     const Outcome o = krvsim({scn.string(), "--until", "2", "--svg", svg.string()});
     ASSERT_EQ(o.status, 0) << o.err;
@@ -208,8 +209,11 @@ TEST(KrvsimOutputs, OddVesselNamesMakeSafeDistinctSvgFiles) {
 TEST(KrvsimJson, NumbersReadBackExactlyAndNonFiniteOnesAreNamed) {
     std::string text;
     std::mt19937_64 random(7);
-    std::vector<double> values = {0.0, -0.0, 1.0, 1e15, 1e16, 86164.09 - 1e-9, 5e-324,
-                                  std::numeric_limits<double>::max(), -123456789.0};
+    std::vector<double> values = {0.0,         -0.0,
+                                  1.0,         1e15,
+                                  1e16,        86164.09 - 1e-9,
+                                  5e-324,      std::numeric_limits<double>::max(),
+                                  -123456789.0};
     for (int i = 0; i < 2000; ++i) {
         double d = 0;
         const std::uint64_t bits = random();
@@ -241,20 +245,22 @@ TEST(KrvsimJson, TextsAreEscapedAndValidUtf8) {
     EXPECT_EQ(text, "\"a\\\"b\\\\c\\u000a\\u0001\" \"90\xC2\xB0W\"");
     EXPECT_EQ(standin::name_to_utf8("K\xC3\xA9"), "K\xC3\xA9");  // UTF-8 stays
     EXPECT_EQ(standin::name_to_utf8("K\xE9"), "K\xC3\xA9");      // Latin-1 converts
-    EXPECT_EQ(standin::name_to_utf8("\xC3"), "\xC3\x83");         // cut short: Latin-1
+    EXPECT_EQ(standin::name_to_utf8("\xC3"), "\xC3\x83");        // cut short: Latin-1
     EXPECT_EQ(standin::xml_escaped("<a&\x01\t>"), "&lt;a&amp;\xEF\xBF\xBD\t&gt;");
 }
 
 TEST(ScenarioDates, UtcFormsAndTheWrittenDateLine) {
-    const auto z = standin::parse_scenario(
-        "DATE 2024-06-15T00:00:00Z\nVESSEL A KRV\nEND\n", "z.scn");
+    const auto z =
+        standin::parse_scenario("DATE 2024-06-15T00:00:00Z\nVESSEL A KRV\nEND\n", "z.scn");
     EXPECT_EQ(z.mjd, 60476.0);
-    const auto noon = standin::parse_scenario("DATE 2024-06-15T12:00\nVESSEL A KRV\nEND\n", "n.scn");
+    const auto noon =
+        standin::parse_scenario("DATE 2024-06-15T12:00\nVESSEL A KRV\nEND\n", "n.scn");
     EXPECT_EQ(noon.mjd, 60476.5);
     EXPECT_THROW(standin::parse_scenario("DATE 2024-06-15T12\nVESSEL A KRV\nEND\n", "b.scn"),
                  std::exception);
-    EXPECT_THROW(standin::parse_scenario("DATE 2024-06-15T12:00:00Zulu\nVESSEL A KRV\nEND\n", "b.scn"),
-                 std::exception);
+    EXPECT_THROW(
+        standin::parse_scenario("DATE 2024-06-15T12:00:00Zulu\nVESSEL A KRV\nEND\n", "b.scn"),
+        std::exception);
     const std::string text = standin::format_scenario(60476.5 + 61.0 / 86400.0, 0.0, {});
     EXPECT_NE(text.find("# date 2024-06-15 12:01:01 UTC"), std::string::npos) << text;
 }

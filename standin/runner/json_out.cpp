@@ -100,5 +100,4 @@ JsonOut& JsonOut::latin1(std::string_view bytes) {
     return string(latin1_to_utf8(std::string(bytes)));
 }
 
-
 }  // namespace standin

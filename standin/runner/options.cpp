@@ -1,7 +1,6 @@
 #include "standin/runner/options.h"
 
 #include <CLI/CLI.hpp>
-
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
@@ -100,7 +99,8 @@ void convert(const Given& g, Options& o) {
     if (!g.dt.empty()) {
         o.dt = number("--dt", g.dt);
         if (!(o.dt > 0.0 && o.dt <= 86400.0))
-            throw OptionsError("--dt: '" + g.dt + "': the step must be above 0 and at most 86400 s");
+            throw OptionsError("--dt: '" + g.dt +
+                               "': the step must be above 0 and at most 86400 s");
     }
     if (!g.until.empty()) o.until = number("--until", g.until);
     for (const auto& k : g.keys) o.keys.push_back(key_event(k));
@@ -132,9 +132,9 @@ CommandLine parse_command_line(const std::vector<std::string>& args,
     Options& o = result.options;
     o.modules = default_modules;
     Given g;
-    CLI::App app("Runs a scenario headless in the stand-in host.\nDefault scenario: " +
-                     default_scenario,
-                 "krvsim");
+    CLI::App app(
+        "Runs a scenario headless in the stand-in host.\nDefault scenario: " + default_scenario,
+        "krvsim");
     app.option_defaults()->always_capture_default(false);
     app.get_formatter()->column_width(36);
     const auto one = [](CLI::Option* opt) { return opt->type_size(1)->expected(1); };
@@ -143,8 +143,7 @@ CommandLine parse_command_line(const std::vector<std::string>& args,
     };
     app.add_option("scenario", o.scenario, "the scenario file")->type_name("SCENARIO");
     one(app.add_option("--dt", g.dt, "step length [s] (default 1)"))->type_name("SECONDS");
-    one(app.add_option("--until", g.until,
-                       "end time [s] (default 60 s after the scenario's time)"))
+    one(app.add_option("--until", g.until, "end time [s] (default 60 s after the scenario's time)"))
         ->type_name("SECONDS");
     each(app.add_option("--key", g.keys,
                         "press and release KEY at TIME; repeatable. KEY: a letter or digit, "
@@ -164,8 +163,9 @@ CommandLine parse_command_line(const std::vector<std::string>& args,
                        "draw the HUD every SECONDS (with neither, one frame at the end)"))
         ->type_name("SECONDS");
     one(app.add_option("--save", o.save, "write the scenario at the end"))->type_name("PATH");
-    one(app.add_option("--trace", o.trace, "write the JSON Lines trace (format 1; - for standard "
-                                           "output)"))
+    one(app.add_option("--trace", o.trace,
+                       "write the JSON Lines trace (format 1; - for standard "
+                       "output)"))
         ->type_name("PATH");
     one(app.add_option("--trace-every", g.trace_every,
                        "keep every Nth step in the trace (events are always kept; default 1)"))
@@ -185,11 +185,12 @@ CommandLine parse_command_line(const std::vector<std::string>& args,
                  "no progress bar (it is shown only on a terminal anyway)");
     app.add_flag("--report", o.report,
                  "print each vessel's report (what its module declared) before the run");
-    one(app.add_option("--modules", o.modules, "folder of the vessel modules (default " +
-                                                   default_modules + ")"))
+    one(app.add_option("--modules", o.modules,
+                       "folder of the vessel modules (default " + default_modules + ")"))
         ->type_name("DIR");
-    app.set_config("--config", "", "read options from a run file (TOML or INI: key = value, "
-                                   "e.g. key = [\"5:G\", \"20:K\"])")
+    app.set_config("--config", "",
+                   "read options from a run file (TOML or INI: key = value, "
+                   "e.g. key = [\"5:G\", \"20:K\"])")
         ->type_name("FILE");
     app.set_version_flag("--version", KRV_VERSION);
     app.footer(

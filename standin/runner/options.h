@@ -37,10 +37,10 @@ struct Options {
     std::vector<double> hud_at;       // [s]
     std::optional<double> hud_every;  // [s]
     std::string save;
-    std::string trace;  // "-": standard output
-    int trace_every = 1;         // [steps] between kept step records
+    std::string trace;            // "-": standard output
+    int trace_every = 1;          // [steps] between kept step records
     int trace_lines_every = 600;  // [steps] between the vessel's own lines in the trace
-    std::string summary;         // JSON summary file
+    std::string summary;          // JSON summary file
     std::string svg;
     bool attitude_hold = true;
     bool progress = true;

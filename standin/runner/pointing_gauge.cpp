@@ -33,8 +33,8 @@ PointingGauge::PointingGauge(const VesselRecord& vessel) : vessel_(vessel) {
     const DishGroups dishes[2] = {kDish1Groups, kDish2Groups};
     from_mesh_ = mesh != nullptr;
     for (int i = 0; i < 2 && from_mesh_; ++i) {
-        from_mesh_ = mesh->group(dishes[i].reflector) != nullptr &&
-                     mesh->group(dishes[i].feed) != nullptr;
+        from_mesh_ =
+            mesh->group(dishes[i].reflector) != nullptr && mesh->group(dishes[i].feed) != nullptr;
         if (!from_mesh_) break;
         reflector_[i] = rest_centroid(*mesh, dishes[i].reflector);
         feed_[i] = rest_centroid(*mesh, dishes[i].feed);

@@ -88,8 +88,8 @@ int run(const Options& o, std::FILE* out, std::FILE* err) {
         ProgressBar progress(start, until, o.progress);
         // A trace on standard output has it to itself: the HUD frames are
         // in the trace.
-        RunRecord record{sim,      o.trace == "-" ? nullptr : out, trace.get(), summary,
-                         progress, 1e-3 * o.dt};
+        RunRecord record{sim,        o.trace == "-" ? nullptr : out, trace.get(), summary, progress,
+                         1e-3 * o.dt};
         const std::vector<std::string> file_names = vessel_file_names(sim);
         KeySchedule keys(o.keys);
         BurnSchedule burns(o.burns, sim, err);

@@ -57,15 +57,18 @@ void RunSummary::key(double t, const std::string& key, const Simulation& sim,
                      const std::vector<bool>& used) {
     std::string who;
     for (std::size_t i = 0; i < used.size(); ++i)
-        if (used[i]) who += (who.empty() ? "" : ", ") + name_to_utf8(sim.vessels()[i]->record->name);
+        if (used[i])
+            who += (who.empty() ? "" : ", ") + name_to_utf8(sim.vessels()[i]->record->name);
     if (who.empty()) unused_keys_.push_back(number_text(t) + " s " + key);
-    timeline_.push_back({t, "key " + key + (who.empty() ? ": used by no vessel" : ": used by " + who)});
+    timeline_.push_back(
+        {t, "key " + key + (who.empty() ? ": used by no vessel" : ": used by " + who)});
     key_entry_ = static_cast<long>(timeline_.size()) - 1;
 }
 
 void RunSummary::burn(double t, const std::string& vessel, const std::string& group, bool start,
                       double level) {
-    timeline_.push_back({t, name_to_utf8(vessel) + ": burn " + group + (start ? " starts" : " ends") +
+    timeline_.push_back({t, name_to_utf8(vessel) + ": burn " + group +
+                                (start ? " starts" : " ends") +
                                 (start ? " at level " + number_text(level) : "")});
 }
 
@@ -78,8 +81,8 @@ void RunSummary::step(Simulation& sim) {
             const double state = r.animations[a].state;
             const bool moving = state != before_[i][a];
             if (key_entry_ >= 0 && moving && !moving_[i][a])
-                started += (started.empty() ? "" : ", ") + vessels_[i].name + " " +
-                           animation_names(r)[a];
+                started +=
+                    (started.empty() ? "" : ", ") + vessels_[i].name + " " + animation_names(r)[a];
             // An end of travel: a mechanism arriving at 0 or 1.
             if (moving && (state == 0.0 || state == 1.0))
                 timeline_.push_back({t, vessels_[i].name + ": " + animation_names(r)[a] +
@@ -97,9 +100,9 @@ void RunSummary::step(Simulation& sim) {
         if (r.class_name != "KRV" || r.animations.size() != 6 || r.animations[0].state != 1.0)
             continue;
         Vessel& s = vessels_[i];
-        const double error = std::min(sim.world().dish_earth_angle(r, 1),
-                                      sim.world().dish_earth_angle(r, 2)) *
-                             kDegPerRad;
+        const double error =
+            std::min(sim.world().dish_earth_angle(r, 1), sim.world().dish_earth_angle(r, 2)) *
+            kDegPerRad;
         if (s.settled_at < 0.0 && error < kSettledDeg) s.settled_at = t;
         if (s.settled_at >= 0.0) s.worst_settled_deg = std::max(s.worst_settled_deg, error);
     }
@@ -130,9 +133,9 @@ void RunSummary::finish(Simulation& sim, double t, long steps, const std::string
         s.drift = hud_figure(f, "Drift Rate ");
         s.orbits_required = hud_figure(f, "Orbits Required ");
         if (r.class_name == "KRV" && r.animations.size() == 6 && r.animations[0].state == 1.0)
-            s.final_pointing_deg = std::min(sim.world().dish_earth_angle(r, 1),
-                                            sim.world().dish_earth_angle(r, 2)) *
-                                   kDegPerRad;
+            s.final_pointing_deg =
+                std::min(sim.world().dish_earth_angle(r, 1), sim.world().dish_earth_angle(r, 2)) *
+                kDegPerRad;
     }
 }
 
@@ -141,8 +144,8 @@ void RunSummary::file(const std::string& what, const std::string& path) {
 }
 
 std::string RunSummary::text() const {
-    std::string out = "krvsim summary: " + std::to_string(steps_) + " steps to t = " +
-                      number_text(end_t_) + " s (" + reason_ + ")\n";
+    std::string out = "krvsim summary: " + std::to_string(steps_) +
+                      " steps to t = " + number_text(end_t_) + " s (" + reason_ + ")\n";
     for (const Entry& e : timeline_) out += "  " + number_text(e.t) + " s  " + e.what + "\n";
     for (const auto& k : unused_keys_) out += "  key no vessel used: " + k + "\n";
     for (const Vessel& s : vessels_) {
@@ -190,7 +193,9 @@ std::string RunSummary::json() const {
             j.key("hud_orbits_required").string(s.orbits_required);
             j.key("settled_at_s");
             if (s.settled_at >= 0.0)
-                j.number(s.settled_at).key("worst_settled_pointing_deg").number(s.worst_settled_deg);
+                j.number(s.settled_at)
+                    .key("worst_settled_pointing_deg")
+                    .number(s.worst_settled_deg);
             else
                 j.raw("null").key("worst_settled_pointing_deg").raw("null");
             j.key("final_pointing_deg");

@@ -43,8 +43,10 @@ DriftSample drift_sample(OrbitalWorld& w, const VesselRecord& r) {
 }  // namespace
 
 void check_times_within(const Options& o, double start, double until) {
-    for (const auto& k : o.keys) check_time("--key", k.time, seconds(k.time) + ":" + k.key.text, start, until);
-    for (const auto& b : o.burns) check_time("--burn", b.time, seconds(b.time) + ":...", start, until);
+    for (const auto& k : o.keys)
+        check_time("--key", k.time, seconds(k.time) + ":" + k.key.text, start, until);
+    for (const auto& b : o.burns)
+        check_time("--burn", b.time, seconds(b.time) + ":...", start, until);
     for (double h : o.hud_at) check_time("--hud-at", h, seconds(h), start, until);
 }
 
@@ -72,7 +74,8 @@ BurnSchedule::BurnSchedule(const std::vector<BurnCommand>& burns, Simulation& si
                 continue;
             }
             edges_.push_back({b.time, v->record->name, group_name(b.group), true, b.level});
-            edges_.push_back({b.time + b.duration, v->record->name, group_name(b.group), false, 0.0});
+            edges_.push_back(
+                {b.time + b.duration, v->record->name, group_name(b.group), false, 0.0});
         }
     }
     std::stable_sort(edges_.begin(), edges_.end(),
@@ -88,7 +91,9 @@ void BurnSchedule::report_due(double before, RunRecord& run) {
 }
 
 HudSchedule::HudSchedule(const Options& o, double start, std::vector<std::string> file_names)
-    : o_(o), at_(o.hud_at), next_every_(o.hud_every ? start : INFINITY),
+    : o_(o),
+      at_(o.hud_at),
+      next_every_(o.hud_every ? start : INFINITY),
       file_names_(std::move(file_names)) {
     std::sort(at_.begin(), at_.end());
 }

@@ -1,6 +1,5 @@
 #include "standin/runner/step_calls.h"
 
-
 namespace standin {
 
 namespace {

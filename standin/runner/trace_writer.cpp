@@ -68,7 +68,8 @@ void write_options(JsonOut& j, const Options& o) {
     j.key("config").string(name_to_utf8(o.config)).raw('}');
 }
 
-void write_vessel_make_up(JsonOut& j, const VesselRecord& r, const std::vector<std::string>& names) {
+void write_vessel_make_up(JsonOut& j, const VesselRecord& r,
+                          const std::vector<std::string>& names) {
     j.raw('{').key("name", false).string(name_to_utf8(r.name));
     j.key("class").string(name_to_utf8(r.class_name));
     j.key("mesh");
@@ -167,7 +168,8 @@ void write_host_answers(JsonOut& j, const HostAnswersSeen& h) {
 }  // namespace
 
 std::vector<std::string> animation_names(const VesselRecord& vessel) {
-    static const char* const kKrvRig[] = {"ant", "hga_rot", "hga_tilt1", "hga_tilt2", "solp", "lid"};
+    static const char* const kKrvRig[] = {"ant",       "hga_rot", "hga_tilt1",
+                                          "hga_tilt2", "solp",    "lid"};
     std::vector<std::string> names;
     const bool krv = vessel.class_name == "KRV" && vessel.animations.size() == 6;
     for (std::size_t i = 0; i < vessel.animations.size(); ++i)
@@ -306,7 +308,10 @@ void TraceWriter::burn(double t, const std::string& vessel, const std::string& g
 }
 
 void TraceWriter::hud(const HudFrame& f) {
-    json_.raw("{\"type\":\"hud\",\"t\":").number(f.time).key("vessel").string(name_to_utf8(f.vessel));
+    json_.raw("{\"type\":\"hud\",\"t\":")
+        .number(f.time)
+        .key("vessel")
+        .string(name_to_utf8(f.vessel));
     json_.key("width").integer(f.width).key("height").integer(f.height).key("texts").raw('[');
     for (std::size_t i = 0; i < f.texts.size(); ++i) {
         const DrawnText& t = f.texts[i];

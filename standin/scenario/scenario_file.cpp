@@ -4,9 +4,9 @@
 
 #include <cerrno>
 #include <cmath>
-#include <cstring>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <sstream>
 
@@ -60,8 +60,7 @@ bool calendar_to_mjd(std::string text, double& mjd) {
     bool ok = std::sscanf(c, "%d-%d-%d%n", &y, &mo, &d, &used) == 3 && used == length;
     if (!ok) {
         used = -1;
-        ok = std::sscanf(c, "%d-%d-%dT%d:%d%n", &y, &mo, &d, &h, &mi, &used) == 5 &&
-             used == length;
+        ok = std::sscanf(c, "%d-%d-%dT%d:%d%n", &y, &mo, &d, &h, &mi, &used) == 5 && used == length;
     }
     if (!ok) {
         used = -1;
