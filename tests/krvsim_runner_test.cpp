@@ -130,9 +130,12 @@ TEST(KrvsimOptions, VersionAndHelpComeFromTheDefinitions) {
 
 TEST(KrvsimRefusals, TimesOutsideTheRunAndBadOutputsStopItBeforeItStarts) {
     const fs::path trace = scratch("refused.jsonl");
+    const fs::path broken_modules = scratch("broken_modules");
+    fs::create_directories(broken_modules);
+    std::ofstream(broken_modules / "KRV.so") << "not a library";
     struct Case {
         std::vector<std::string> args;
-        const char* says;
+        std::string says;
     } cases[] = {
         {{"--until", "0"}, "--until 0"},
         {{"--key", "70:G"}, "--key 70:G"},
@@ -140,6 +143,7 @@ TEST(KrvsimRefusals, TimesOutsideTheRunAndBadOutputsStopItBeforeItStarts) {
         {{"--burn", "61:5:main"}, "--burn 61"},
         {{"--save", "/nonexistent/dir/final.scn"}, "/nonexistent/dir"},
         {{"--modules", "/nonexistent"}, "--modules"},
+        {{"--modules", broken_modules.string()}, "--modules " + broken_modules.string()},
         {{"/nonexistent.scn"}, "No such file or directory"},
         {{fs::temp_directory_path().string()}, "is a folder"},
     };

@@ -12,7 +12,7 @@
 #include "standin/runner/run_summary.h"
 #include "standin/runner/schedules.h"
 #include "standin/runner/simulation.h"
-#include "standin/runner/step_calls.h"
+#include "standin/runner/step_recorder.h"
 #include "standin/runner/stop_signal.h"
 #include "standin/runner/trace_writer.h"
 #include "standin/scenario/scenario_error.h"
@@ -50,46 +50,75 @@ std::vector<std::string> vessel_file_names(Simulation& sim) {
     return names;
 }
 
+// The end of the run: the trace's last line, the files asked for, the
+// summary. Throws std::runtime_error for a file that cannot be written.
+void write_outputs(const Options& o, RunRecord& run, HudSchedule& huds, SampleSchedule& samples,
+                   const std::vector<std::string>& file_names, long steps, const char* reason) {
+    Simulation& sim = run.sim;
+    const double t = sim.world().sim_time();
+    if (run.trace != nullptr) {
+        run.trace->end(t, steps, reason);
+        if (o.trace != "-") run.summary.file("trace", o.trace);
+    }
+    for (const auto& f : huds.files()) run.summary.file("HUD frame", f);
+    for (const auto& f : samples.write(run, file_names)) run.summary.file("drift plot", f);
+    if (!o.save.empty()) {
+        write_file_atomically("--save", o.save, sim.scenario_text());
+        run.summary.file("scenario", o.save);
+    }
+    if (run.out != nullptr) std::fflush(run.out);
+    run.summary.finish(sim, t, steps, reason);
+    if (!o.summary.empty()) {
+        run.summary.file("summary", o.summary);
+        write_file_atomically("--summary", o.summary, run.summary.json());
+    }
+}
+
+// The run's end time, checked against its start and every time an option
+// names. Throws std::runtime_error naming the option.
+double end_time(const Options& o, OrbitalWorld& world) {
+    const double start = world.sim_time();
+    const double until = o.until.value_or(start + 60.0);
+    if (!(until > start))
+        throw std::runtime_error("--until " + seconds_text(until) +
+                                 ": the end must come after the scenario's time, " +
+                                 seconds_text(start) + " s");
+    // A run must end where its scenario could still be read back.
+    if (until > kScenarioLastTime || world.sim_mjd() + (until - start) / 86400.0 > kScenarioLastMjd)
+        throw std::runtime_error(
+            "--until: the run would end past what a scenario can hold (TIME 3.2e9 s, the year "
+            "2100)");
+    check_times_within(o, start, until);
+    return until;
+}
+
 }  // namespace
 
 int run(const Options& o, std::FILE* out, std::FILE* err) {
     try {
+        // Load.
         check_outputs(o);
         const std::string file = o.scenario.empty() ? KRV_DEFAULT_SCENARIO : o.scenario;
         Simulation sim(read_scenario_file(file), o.modules);
         OrbitalWorld& world = sim.world();
         world.set_attitude_hold(o.attitude_hold);
-        if (o.report && o.trace != "-")
-            for (SessionVessel* v : sim.vessels())
-                std::fputs(vessel_report(sim.host(), *v->record).c_str(), out);
-
         const double start = world.sim_time();
-        const double until = o.until.value_or(start + 60.0);
-        if (!(until > start))
-            throw std::runtime_error("--until " + seconds_text(until) +
-                                     ": the end must come after the scenario's time, " +
-                                     seconds_text(start) + " s");
-        // A run must end where its scenario could still be read back.
-        if (until > kScenarioLastTime ||
-            world.sim_mjd() + (until - start) / 86400.0 > kScenarioLastMjd)
-            throw std::runtime_error(
-                "--until: the run would end past what a scenario can hold (TIME 3.2e9 s, the "
-                "year 2100)");
-        check_times_within(o, start, until);
+        const double until = end_time(o, world);
         if (!o.svg.empty()) std::filesystem::create_directories(o.svg);
+        // A trace on standard output has it to itself: the HUD frames and
+        // reports are in the trace.
+        std::FILE* text_out = o.trace == "-" ? nullptr : out;
+        if (o.report && text_out != nullptr)
+            for (SessionVessel* v : sim.vessels())
+                std::fputs(vessel_report(sim.host(), *v->record).c_str(), text_out);
 
         std::unique_ptr<TraceWriter> trace;
         if (!o.trace.empty()) trace = std::make_unique<TraceWriter>(o.trace, o);
-        // Only a trace needs the host's calls: recording them costs.
-        std::unique_ptr<StepCallReader> calls_reader;
-        if (trace) calls_reader = std::make_unique<StepCallReader>(sim.host(), world);
-        std::vector<StepCalls> calls(sim.vessels().size());
         RunSummary summary(sim);
         ProgressBar progress(start, until, o.progress);
-        // A trace on standard output has it to itself: the HUD frames are
-        // in the trace.
-        RunRecord record{sim,        o.trace == "-" ? nullptr : out, trace.get(), summary, progress,
-                         1e-3 * o.dt};
+        const double eps = 1e-3 * o.dt;
+        RunRecord record{sim, text_out, trace.get(), summary, progress, eps};
+        StepRecorder recorder(sim, trace.get(), summary, o.trace_every, until, eps);
         const std::vector<std::string> file_names = vessel_file_names(sim);
         KeySchedule keys(o.keys);
         BurnSchedule burns(o.burns, sim, err);
@@ -97,65 +126,40 @@ int run(const Options& o, std::FILE* out, std::FILE* err) {
         SampleSchedule samples(o, start, until, sim.vessels().size());
         StopSignals stop;
 
-        // The host's first frame: a step of no length, in which the
-        // module reads the start state and works out its figures, so that
-        // a HUD frame at the start shows them. Nothing moves in it.
-        auto record_step = [&](long n, double dt) {
-            for (std::size_t i = 0; calls_reader && i < calls.size(); ++i)
-                calls_reader->read(*sim.vessels()[i]->record, calls[i]);
-            if (calls_reader) calls_reader->clear();
-            const double t = world.sim_time();
-            const bool kept = n % o.trace_every == 0 || t >= until - record.eps;
-            if (trace && kept) trace->step(sim, n, dt, calls);
-            for (std::size_t i = 0; trace && i < calls.size(); ++i)
-                for (const auto& e : calls[i].travel_ends)
-                    trace->travel_end(t, sim.vessels()[i]->record->name,
-                                      animation_names(*sim.vessels()[i]->record)[e.animation],
-                                      e.state);
-            summary.step(sim);
-        };
+        // The host's first frame: a step of no length, in which the module
+        // reads the start state and works out its figures, so that a HUD
+        // frame at the start shows them. Nothing moves in it.
         if (trace) trace->header(sim, file);
         sim.step(0.0);
-        record_step(0, 0.0);
+        recorder.record(0, 0.0);
         samples.take_due(start, record);
         huds.draw_due(start, record);
 
+        // Until the end: what is due, a step, what is kept of it.
         double t = start;
         long steps = 0;
-        while (t < until - record.eps && StopSignals::received() == 0) {
+        while (t < until - eps && StopSignals::received() == 0) {
             const double dt = std::min(o.dt, until - t);
             keys.press_due(t, record);
             burns.report_due(t + dt, record);
             sim.step(dt);
             t = world.sim_time();
-            record_step(++steps, dt);
+            recorder.record(++steps, dt);
             samples.take_due(t, record);
             huds.draw_due(t, record);
             progress.update(t);
         }
         const int signal = StopSignals::received();
         progress.finish();
-        if (signal == 0) huds.draw_at_end(record);
 
-        const char* reason = signal == 0 ? "until" : "signal";
-        if (trace) {
-            trace->end(t, steps, reason);
-            if (o.trace != "-") summary.file("trace", o.trace);
-        }
-        for (const auto& f : huds.files()) summary.file("HUD frame", f);
-        for (const auto& f : samples.write(record, file_names)) summary.file("drift plot", f);
-        if (!o.save.empty()) {
-            write_file_atomically("--save", o.save, sim.scenario_text());
-            summary.file("scenario", o.save);
-        }
-        std::fflush(out);
-        summary.finish(sim, t, steps, reason);
-        if (!o.summary.empty()) {
-            summary.file("summary", o.summary);
-            write_file_atomically("--summary", o.summary, summary.json());
-        }
+        // Outputs.
+        if (signal == 0) huds.draw_at_end(record);
+        write_outputs(o, record, huds, samples, file_names, steps,
+                      signal == 0 ? "until" : "signal");
         std::fputs(summary.text().c_str(), err);
         return signal == 0 ? 0 : 128 + signal;
+    } catch (const ModuleLoadError& e) {
+        std::fprintf(err, "krvsim: --modules %s: %s\n", o.modules.c_str(), e.what());
     } catch (const std::exception& e) {
         std::fprintf(err, "krvsim: %s\n", e.what());
     }
