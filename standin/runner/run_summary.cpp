@@ -164,7 +164,13 @@ std::string RunSummary::text() const {
             out += "    dish not yet settled on the Earth: " + number_text(s.final_pointing_deg) +
                    " deg at the end\n";
     }
-    for (const auto& [what, path] : files_) out += "  wrote " + what + ": " + path + "\n";
+    for (const auto& [what, path] : files_) {
+        out += "  wrote ";
+        out += what;
+        out += ": ";
+        out += path;
+        out += "\n";
+    }
     return out;
 }
 
