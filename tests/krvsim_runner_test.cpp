@@ -126,6 +126,8 @@ TEST(KrvsimOptions, VersionAndHelpComeFromTheDefinitions) {
         EXPECT_NE(help.find(opt), std::string::npos) << opt;
     EXPECT_THROW(parse({"--trace-every", "0"}), standin::OptionsError);
     EXPECT_THROW(parse({"--config", "/nonexistent/run.toml"}), standin::OptionsError);
+    const fs::path misspelt = write("misspelt.toml", "untill = 60\n");
+    EXPECT_THROW(parse({"--config", misspelt.string()}), standin::OptionsError);
 }
 
 TEST(KrvsimRefusals, TimesOutsideTheRunAndBadOutputsStopItBeforeItStarts) {

@@ -193,6 +193,8 @@ CommandLine parse_command_line(const std::vector<std::string>& args,
                    "e.g. key = [\"5:G\", \"20:K\"])")
         ->type_name("FILE");
     app.set_version_flag("--version", KRV_VERSION);
+    // A misspelt name in a run file is an error, as on the command line.
+    app.allow_config_extras(CLI::config_extras_mode::error);
     app.footer(
         "HUD frames go to standard output: a header line with the time and the size, then one "
         "line per text: x y #RRGGBB text. A summary of the run goes to standard error. Exit "
@@ -222,6 +224,8 @@ CommandLine parse_command_line(const std::vector<std::string>& args,
     } catch (const CLI::ArgumentMismatch& e) {
         const std::string what = e.what();
         throw OptionsError(what.substr(0, what.find(':')) + " needs a value");
+    } catch (const CLI::ConfigError& e) {
+        throw OptionsError(std::string("--config: ") + e.what());
     } catch (const CLI::ParseError& e) {
         throw OptionsError(e.what());
     }
