@@ -60,8 +60,9 @@ void KeySchedule::press_due(double t, RunRecord& run) {
         const KeyEvent& k = keys_[next_];
         std::vector<bool> used;
         for (SessionVessel* v : run.sim.vessels()) used.push_back(run.sim.press(*v, k.key) != 0);
-        if (run.trace) run.trace->key(k.time, k.key.text, run.sim, used);
-        run.summary.key(k.time, k.key.text, run.sim, used);
+        // When it was pressed: at the first step boundary at or after its time.
+        if (run.trace) run.trace->key(t, k.key.text, run.sim, used);
+        run.summary.key(t, k.key.text, run.sim, used);
     }
 }
 
