@@ -1,11 +1,19 @@
 #include "standin/runner/step_calls.h"
 
+#include <string_view>
+
 namespace standin {
 
 namespace {
 
+// Lengths differ for most names: compared first, they spare the bytes.
+bool named(const HostCall& c, std::string_view name) {
+    return c.name.size() == name.size() && std::string_view(c.name) == name;
+}
+
 bool is_callback(const HostCall& c) {
-    return c.name.compare(0, 6, "VESSEL") == 0;
+    return c.name.size() > 6 && c.name[0] == 'V' &&
+           std::string_view(c.name).substr(0, 6) == "VESSEL";
 }
 
 }  // namespace
@@ -45,7 +53,7 @@ void StepCallReader::read(const VesselRecord& vessel, StepCalls& out) {
         }
         const OBJHANDLE owner = c.vessel != nullptr ? c.vessel : running;
         if (owner != handle) continue;
-        if (c.name == "SetAnimation" && c.args.size() == 2) {
+        if (named(c, "SetAnimation") && c.args.size() == 2) {
             const auto anim = static_cast<std::uint32_t>(std::get<std::int64_t>(c.args[0]));
             const double state = std::get<double>(c.args[1]);
             out.set.push_back({anim, state});
@@ -54,26 +62,26 @@ void StepCallReader::read(const VesselRecord& vessel, StepCalls& out) {
                     out.travel_ends.push_back({anim, state});
                 last[anim] = state;
             }
-        } else if (c.name == "zapiGetObjectByName" && !c.args.empty()) {
+        } else if (named(c, "zapiGetObjectByName") && !c.args.empty()) {
             const auto* name = std::get_if<std::string>(&c.args[0]);
             out.host.earth_found =
                 name != nullptr && world_.object_by_name(name->c_str()) != nullptr;
-        } else if (c.name == "zapiGetGlobalPos" && !c.args.empty()) {
+        } else if (named(c, "zapiGetGlobalPos") && !c.args.empty()) {
             const auto* object = std::get_if<const void*>(&c.args[0]);
             out.host.earth_pos_m = world_.global_pos(
                 object != nullptr ? static_cast<OBJHANDLE>(const_cast<void*>(*object)) : nullptr);
-        } else if (c.name == "Global2Local") {
+        } else if (named(c, "Global2Local")) {
             if (answers.earth_local_step == step) out.host.earth_local_m = answers.earth_local;
-        } else if (c.name == "GetElements") {
+        } else if (named(c, "GetElements")) {
             out.host.orbit_ok = answers.elements_step == step;
             if (*out.host.orbit_ok) {
                 out.host.orbit_mean_lon_rad = answers.mean_lon;
                 out.host.orbit_period_s = answers.period;
             }
-        } else if (c.name == "zapiGetPlanetCurrentRotation") {
+        } else if (named(c, "zapiGetPlanetCurrentRotation")) {
             if (world_.rotation_step() == step)
                 out.host.earth_rotation_rad = world_.rotation_answer();
-        } else if (c.name == "zapiGetSimMJD") {
+        } else if (named(c, "zapiGetSimMJD")) {
             out.host.sim_mjd = world_.sim_mjd();
         }
     }
