@@ -40,11 +40,21 @@ struct Outcome {
     std::string out, err;
 };
 
+// One folder per test process, gone when the process ends.
+struct ScratchFolder {
+    fs::path dir = fs::temp_directory_path() / ("krvsim_runner_test_" + std::to_string(getpid()));
+    ScratchFolder() { fs::create_directories(dir); }
+    ~ScratchFolder() {
+        std::error_code ec;
+        fs::remove_all(dir, ec);
+    }
+    ScratchFolder(const ScratchFolder&) = delete;
+    ScratchFolder& operator=(const ScratchFolder&) = delete;
+};
+
 fs::path scratch(const std::string& name) {
-    const fs::path dir =
-        fs::temp_directory_path() / ("krvsim_runner_test_" + std::to_string(getpid()));
-    fs::create_directories(dir);
-    return dir / name;
+    static const ScratchFolder folder;
+    return folder.dir / name;
 }
 
 std::string read(const fs::path& path) {
