@@ -105,7 +105,7 @@ TEST(CallsLog, EveryCallOfARunIsALineWithItsVesselArgumentsAndAnswers) {
     EXPECT_EQ(calls.front()["call"], "InitLib");
 
     // "-" writes the same lines to standard output.
-    const Outcome out = krvsim("--until 30 --key 5:G --hud-at 100 --calls -");
+    const Outcome out = krvsim("--until 30 --key 5:G --calls -");
     ASSERT_EQ(out.status, 0);
     std::ifstream in(path);
     const std::string file_text((std::istreambuf_iterator<char>(in)), {});

@@ -4,6 +4,7 @@
 
 #include <cmath>
 
+#include "standin/core/standin_constants.h"
 #include "standin/station/longitude_text.h"
 #include "standin/station/relocation_executor.h"
 #include "standin/station/relocation_plan.h"
@@ -121,7 +122,7 @@ Flight fly(double from_east, double to_east, int orbits) {
     }
     EXPECT_EQ(ex.phase(), RelocationPhase::arrived) << ex.refusal();
     return {mean_sub_satellite_lon(w, v.rec),
-            360.0 * (1.0 - w.orbit(v.rec).period / standin::kSiderealDaySeconds),
+            360.0 * (1.0 - w.orbit(v.rec).period / standin::kSiderealDay),
             ex.plan().value_or(standin::RelocationPlan{}), ex.burns()};
 }
 

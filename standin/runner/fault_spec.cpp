@@ -32,6 +32,12 @@ double time_of(const std::string& text, const std::string& whole) {
 
 }  // namespace
 
+const char* fault_name(HostFault kind) {
+    for (const auto& f : kFaultNames)
+        if (kind == f.kind) return f.name;
+    return "none";
+}
+
 std::optional<HostFault> fault_by_name(const std::string& name) {
     for (const auto& f : kFaultNames)
         if (name == f.name) return f.kind;

@@ -33,11 +33,15 @@ std::string hud_svg(const HudFrame& frame) {
         out += "</text>\n";
     }
     out += "</g>\n";
+    // The name goes in apart: a long one must not be cut by the buffer.
     std::snprintf(buf, sizeof buf,
                   "<text x=\"%d\" y=\"%d\" fill=\"#5A6570\" font-family=\"sans-serif\" "
-                  "font-size=\"12\" text-anchor=\"end\">%s  t = %.1f s  %dx%d</text>\n",
-                  frame.width - 8, frame.height - 8, xml_escaped(frame.vessel).c_str(), frame.time,
-                  frame.width, frame.height);
+                  "font-size=\"12\" text-anchor=\"end\">",
+                  frame.width - 8, frame.height - 8);
+    out += buf;
+    out += xml_escaped(name_to_utf8(frame.vessel));
+    std::snprintf(buf, sizeof buf, "  t = %.1f s  %dx%d</text>\n", frame.time, frame.width,
+                  frame.height);
     out += buf;
     out += "</svg>\n";
     return out;

@@ -11,14 +11,13 @@ int main(int argc, char** argv) {
     const std::vector<std::string> args(argv + 1, argv + argc);
     const standin::InstallPaths paths = standin::install_paths();
     try {
-        const standin::Options options = standin::parse_options(args, paths.modules.string());
-        if (options.help) {
-            std::fputs(standin::usage_text(paths.modules.string(), paths.default_scenario.string())
-                           .c_str(),
-                       stdout);
+        const standin::CommandLine command = standin::parse_command_line(
+            args, paths.modules.string(), paths.default_scenario.string());
+        if (!command.print.empty()) {
+            std::fputs(command.print.c_str(), stdout);
             return 0;
         }
-        return standin::run(options, stdout, stderr);
+        return standin::run(command.options, stdout, stderr);
     } catch (const standin::OptionsError& e) {
         std::fprintf(stderr, "krvsim: %s\nTry 'krvsim --help'.\n", e.what());
         return 2;

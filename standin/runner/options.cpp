@@ -1,5 +1,6 @@
 #include "standin/runner/options.h"
 
+#include <CLI/CLI.hpp>
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
@@ -81,116 +82,169 @@ void hud_size(const std::string& text, Options& o) {
     o.hud_height = static_cast<int>(h);
 }
 
-}  // namespace
-
-Options parse_options(const std::vector<std::string>& args, const std::string& default_modules) {
-    Options o;
-    o.modules = default_modules;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& a = args[i];
-        auto value = [&]() -> const std::string& {
-            if (i + 1 >= args.size()) throw OptionsError(a + " needs a value");
-            return args[++i];
-        };
-        if (a == "--help" || a == "-h") {
-            o.help = true;
-        } else if (a == "--dt") {
-            o.dt = number(a, value());
-            if (!(o.dt > 0.0 && o.dt <= 86400.0))
-                throw OptionsError("--dt: the step must be above 0 and at most 86400 s");
-        } else if (a == "--until") {
-            o.until = number(a, value());
-            if (*o.until < 0.0) throw OptionsError("--until: the end time must not be negative");
-        } else if (a == "--key") {
-            o.keys.push_back(key_event(value()));
-        } else if (a == "--burn") {
-            o.burns.push_back(burn(value()));
-        } else if (a == "--hud") {
-            hud_size(value(), o);
-        } else if (a == "--hud-at") {
-            o.hud_at.push_back(number(a, value()));
-        } else if (a == "--hud-every") {
-            o.hud_every = number(a, value());
-            if (!(*o.hud_every > 0.0))
-                throw OptionsError("--hud-every: the interval must be above 0");
-        } else if (a == "--save") {
-            o.save = value();
-        } else if (a == "--trace") {
-            o.trace = value();
-        } else if (a == "--trace-lines-every") {
-            const double n = number(a, value());
-            if (!(n >= 1.0 && n == std::floor(n) && n < 1e9))
-                throw OptionsError("--trace-lines-every: a whole number of steps from 1");
-            o.trace_lines_every = static_cast<int>(n);
-        } else if (a == "--calls") {
-            o.calls = value();
-        } else if (a == "--fault") {
-            o.faults.push_back(parse_fault(value()));
-        } else if (a == "--svg") {
-            o.svg = value();
-        } else if (a == "--no-hold") {
-            o.attitude_hold = false;
-        } else if (a == "--no-progress") {
-            o.progress = false;
-        } else if (a == "--report") {
-            o.report = true;
-        } else if (a == "--modules") {
-            o.modules = value();
-        } else if (!a.empty() && a[0] == '-') {
-            throw OptionsError("unknown option '" + a + "'");
-        } else if (o.scenario.empty()) {
-            o.scenario = a;
-        } else {
-            throw OptionsError("a second scenario '" + a + "' (only one may be named)");
-        }
-    }
-    return o;
+void whole_steps(const std::string& option, const std::string& text, int& out) {
+    const double n = number(option, text);
+    if (!(n >= 1.0 && n == std::floor(n) && n < 1e9))
+        throw OptionsError(option + ": '" + text + "' is not a whole number of steps from 1");
+    out = static_cast<int>(n);
 }
 
-std::string usage_text(const std::string& default_modules, const std::string& default_scenario) {
-    return "usage: krvsim [SCENARIO] [options]\n"
-           "Runs a scenario headless in the stand-in host (default scenario:\n  " +
-           default_scenario +
-           ").\n"
-           "\n"
-           "  --dt SECONDS          step length (default 1)\n"
-           "  --until SECONDS       end time (default 60 s after the scenario's time)\n"
-           "  --key TIME:KEY        press and release KEY at TIME; repeatable. KEY is a letter\n"
-           "                        or digit, SPACE or RETURN, optionally after Shift+ (left),\n"
-           "                        LShift+, RShift+, Ctrl+ or Alt+, e.g. 5:G, 7:RShift+K\n"
-           "  --burn TIME:SECONDS:GROUP[:LEVEL]\n"
-           "                        fire a thruster group from TIME for SECONDS at LEVEL\n"
-           "                        (0..1, default 1); repeatable. GROUP: main, pitchup,\n"
-           "                        pitchdown, yawleft, yawright, bankleft, bankright,\n"
-           "                        forward (the translation group, also 'translation')\n"
-           "  --hud WIDTHxHEIGHT    HUD size in pixels (default 1024x768)\n"
-           "  --hud-at TIME         draw the HUD at TIME; repeatable\n"
-           "  --hud-every SECONDS   draw the HUD every SECONDS\n"
-           "                        (with neither, one HUD frame at the end)\n"
-           "  --save PATH           write the scenario at the end\n"
-           "  --trace PATH          write a JSON Lines trace, one object per step\n"
-           "  --trace-lines-every N put the vessel's own scenario lines into the trace every\n"
-           "                        N steps (default 60)\n"
-           "  --calls PATH          write every host call the modules make as JSON Lines\n"
-           "                        ('-': standard output)\n"
-           "  --fault FROM:TO:KIND  the host answers falsely from FROM up to TO seconds;\n"
-           "                        repeatable. KIND: no-earth, no-elements,\n"
-           "                        zero-earth-vector, geo-period\n"
-           "  --svg DIR             write an SVG of each HUD frame and a drift plot into DIR\n"
-           "  --no-hold             no attitude hold (by default the attitude thrusters\n"
-           "                        null the body rates whenever no attitude group is fired)\n"
-           "  --no-progress         no progress bar (it is shown only on a terminal anyway)\n"
-           "  --report              print each vessel's report (what its module declared:\n"
-           "                        masses, tank, thrusters, groups, plumes, mesh, animations)\n"
-           "                        before the run\n"
-           "  --modules DIR         folder of the vessel modules (default " +
-           default_modules +
-           ")\n"
-           "  --help                this text\n"
-           "\n"
-           "HUD frames go to standard output: a header line with the time and the size,\n"
-           "then one line per text: x y #RRGGBB text. Exit status 0 on success, 2 for a\n"
-           "bad option or scenario.\n";
+// The texts as given, checked and converted once CLI11 has sorted them.
+struct Given {
+    std::string dt, until, hud, hud_every, trace_every, trace_lines_every;
+    std::vector<std::string> keys, burns, hud_at, faults;
+    bool no_hold = false, no_progress = false;
+};
+
+void convert(const Given& g, Options& o) {
+    if (!g.dt.empty()) {
+        o.dt = number("--dt", g.dt);
+        if (!(o.dt > 0.0 && o.dt <= 86400.0))
+            throw OptionsError("--dt: '" + g.dt +
+                               "': the step must be above 0 and at most 86400 s");
+    }
+    if (!g.until.empty()) o.until = number("--until", g.until);
+    for (const auto& k : g.keys) o.keys.push_back(key_event(k));
+    for (const auto& b : g.burns) o.burns.push_back(burn(b));
+    if (!g.hud.empty()) hud_size(g.hud, o);
+    for (const auto& h : g.hud_at) o.hud_at.push_back(number("--hud-at", h));
+    if (!g.hud_every.empty()) {
+        o.hud_every = number("--hud-every", g.hud_every);
+        if (!(*o.hud_every > 0.0))
+            throw OptionsError("--hud-every: '" + g.hud_every + "': the interval must be above 0");
+    }
+    if (!g.trace_every.empty()) whole_steps("--trace-every", g.trace_every, o.trace_every);
+    if (!g.trace_lines_every.empty())
+        whole_steps("--trace-lines-every", g.trace_lines_every, o.trace_lines_every);
+    for (const auto& f : g.faults) o.faults.push_back(parse_fault(f));
+    if (o.trace == "-" && o.calls == "-")
+        throw OptionsError("--calls -: standard output already carries the trace (--trace -)");
+    o.attitude_hold = !g.no_hold;
+    o.progress = !g.no_progress;
+}
+
+}  // namespace
+
+std::string version_text() {
+    return std::string("krvsim ") + KRV_VERSION + "\n";
+}
+
+CommandLine parse_command_line(const std::vector<std::string>& args,
+                               const std::string& default_modules,
+                               const std::string& default_scenario) {
+    CommandLine result;
+    Options& o = result.options;
+    o.modules = default_modules;
+    Given g;
+    CLI::App app(
+        "Runs a scenario headless in the stand-in host.\nDefault scenario: " + default_scenario,
+        "krvsim");
+    app.option_defaults()->always_capture_default(false);
+    app.get_formatter()->column_width(36);
+    const auto one = [](CLI::Option* opt) { return opt->type_size(1)->expected(1); };
+    const auto each = [](CLI::Option* opt) {
+        return opt->type_size(1)->expected(1)->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
+    };
+    app.add_option("scenario", o.scenario, "the scenario file")->type_name("SCENARIO");
+    one(app.add_option("--dt", g.dt, "step length [s] (default 1)"))->type_name("SECONDS");
+    one(app.add_option("--until", g.until, "end time [s] (default 60 s after the scenario's time)"))
+        ->type_name("SECONDS");
+    each(app.add_option("--key", g.keys,
+                        "press and release KEY at TIME; repeatable. KEY: a letter or digit, "
+                        "SPACE or RETURN, optionally after Shift+ (left), LShift+, RShift+, "
+                        "Ctrl+ or Alt+, e.g. 5:G, 7:RShift+K"))
+        ->type_name("TIME:KEY");
+    each(app.add_option("--burn", g.burns,
+                        std::string("fire a thruster group from TIME for SECONDS at LEVEL (0..1, "
+                                    "default 1); repeatable. GROUP: ") +
+                            group_names_help()))
+        ->type_name("TIME:SECONDS:GROUP[:LEVEL]");
+    one(app.add_option("--hud", g.hud, "HUD size in pixels (default 1024x768)"))
+        ->type_name("WIDTHxHEIGHT");
+    each(app.add_option("--hud-at", g.hud_at, "draw the HUD at TIME; repeatable"))
+        ->type_name("TIME");
+    one(app.add_option("--hud-every", g.hud_every,
+                       "draw the HUD every SECONDS (with neither, one frame at the end)"))
+        ->type_name("SECONDS");
+    one(app.add_option("--save", o.save, "write the scenario at the end"))->type_name("PATH");
+    one(app.add_option("--trace", o.trace,
+                       "write the JSON Lines trace (format 1; - for standard "
+                       "output)"))
+        ->type_name("PATH");
+    one(app.add_option("--trace-every", g.trace_every,
+                       "keep every Nth step in the trace (events are always kept; default 1)"))
+        ->type_name("N");
+    one(app.add_option("--trace-lines-every", g.trace_lines_every,
+                       "put the vessel's own scenario lines into the trace every N steps "
+                       "(default 600)"))
+        ->type_name("N");
+    one(app.add_option("--summary", o.summary, "write the run's summary as JSON"))
+        ->type_name("PATH");
+    one(app.add_option("--calls", o.calls,
+                       "write every host call the modules make as JSON Lines (- for standard "
+                       "output)"))
+        ->type_name("PATH");
+    each(app.add_option("--fault", g.faults,
+                        "the host answers falsely from FROM up to TO seconds; repeatable. KIND: "
+                        "no-earth, no-elements, zero-earth-vector, geo-period"))
+        ->type_name("FROM:TO:KIND");
+    one(app.add_option("--svg", o.svg, "write an SVG of each HUD frame and a drift plot into DIR"))
+        ->type_name("DIR");
+    app.add_flag("--no-hold", g.no_hold,
+                 "no attitude hold (by default the attitude thrusters null the body rates "
+                 "whenever no attitude group is fired)");
+    app.add_flag("--no-progress", g.no_progress,
+                 "no progress bar (it is shown only on a terminal anyway)");
+    app.add_flag("--report", o.report,
+                 "print each vessel's report (what its module declared) before the run");
+    one(app.add_option("--modules", o.modules,
+                       "folder of the vessel modules (default " + default_modules + ")"))
+        ->type_name("DIR");
+    app.set_config("--config", "",
+                   "read options from a run file (TOML or INI: key = value, "
+                   "e.g. key = [\"5:G\", \"20:K\"])")
+        ->type_name("FILE");
+    app.set_version_flag("--version", KRV_VERSION);
+    // A misspelt name in a run file is an error, as on the command line.
+    app.allow_config_extras(CLI::config_extras_mode::error);
+    app.footer(
+        "HUD frames go to standard output: a header line with the time and the size, then one "
+        "line per text: x y #RRGGBB text. A summary of the run goes to standard error. Exit "
+        "status 0 on success, 2 for a bad option or scenario, 130 or 143 when stopped by "
+        "Ctrl-C or SIGTERM.");
+
+    std::vector<std::string> reversed(args.rbegin(), args.rend());
+    try {
+        app.parse(reversed);
+    } catch (const CLI::CallForHelp&) {
+        result.print = app.help();
+        return result;
+    } catch (const CLI::CallForAllHelp&) {
+        result.print = app.help();
+        return result;
+    } catch (const CLI::CallForVersion&) {
+        result.print = version_text();
+        return result;
+    } catch (const CLI::ExtrasError& e) {
+        // CLI11 names what it did not expect after ": ".
+        const std::string what = e.what();
+        const auto colon = what.find(": ");
+        std::string first = colon == std::string::npos ? what : what.substr(colon + 2);
+        first = first.substr(0, first.find(' '));
+        if (!first.empty() && first[0] == '-') throw OptionsError("unknown option '" + first + "'");
+        throw OptionsError("a second scenario '" + first + "' (only one may be named)");
+    } catch (const CLI::ArgumentMismatch& e) {
+        const std::string what = e.what();
+        throw OptionsError(what.substr(0, what.find(':')) + " needs a value");
+    } catch (const CLI::ConfigError& e) {
+        throw OptionsError(std::string("--config: ") + e.what());
+    } catch (const CLI::ParseError& e) {
+        throw OptionsError(e.what());
+    }
+    if (auto* config = app.get_config_ptr(); config != nullptr && config->count() > 0)
+        o.config = config->as<std::string>();
+    convert(g, o);
+    return result;
 }
 
 }  // namespace standin

@@ -25,6 +25,8 @@ struct BurnCommand {
     double level = 1.0;  // [0..1]
 };
 
+// Every option of a run; the command line and a --config run file fill it.
+// A new option is a field here and one definition in options.cpp.
 struct Options {
     std::string scenario;         // empty: the default scenario
     double dt = 1.0;              // [s]
@@ -36,8 +38,10 @@ struct Options {
     std::vector<double> hud_at;       // [s]
     std::optional<double> hud_every;  // [s]
     std::string save;
-    std::string trace;
-    int trace_lines_every = 60;  // [steps] between the vessel's own lines in the trace
+    std::string trace;            // "-": standard output
+    int trace_every = 1;          // [steps] between kept step records
+    int trace_lines_every = 600;  // [steps] between the vessel's own lines in the trace
+    std::string summary;          // JSON summary file
     std::string svg;
     std::string calls;                // JSON Lines of the host calls; "-": standard output
     std::vector<FaultWindow> faults;  // host faults on demand
@@ -45,7 +49,7 @@ struct Options {
     bool progress = true;
     bool report = false;  // print each vessel's declared make-up before the run
     std::string modules;
-    bool help = false;
+    std::string config;  // the run file the options came from, if any
 };
 
 // A bad command line; the message says what and how to ask for help.
@@ -54,8 +58,18 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-Options parse_options(const std::vector<std::string>& args, const std::string& default_modules);
+struct CommandLine {
+    Options options;
+    // Text to print instead of running (--help, --version); empty to run.
+    std::string print;
+};
 
-std::string usage_text(const std::string& default_modules, const std::string& default_scenario);
+// args without the program's name. Throws OptionsError.
+CommandLine parse_command_line(const std::vector<std::string>& args,
+                               const std::string& default_modules,
+                               const std::string& default_scenario);
+
+// "krvsim 1.0"
+std::string version_text();
 
 }  // namespace standin

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <limits>
 
+#include "standin/core/standin_constants.h"
 #include "standin/runner/svg_text.h"
 
 namespace standin {
@@ -14,8 +15,7 @@ namespace {
 constexpr int kWidth = 1100;
 constexpr int kPanelHeight = 170;
 constexpr int kLeft = 100, kRight = 180, kTop = 70, kGap = 62;
-constexpr double kBoxHalfWidth = 0.1;      // [deg] the station's longitude box
-constexpr double kSiderealDay = 86164.09;  // [s]
+constexpr double kBoxHalfWidth = 0.1;  // [deg] the station's longitude box
 // Orbits required grow without bound as the drift stops; the axis ends here.
 constexpr double kOrbitsAxisCap = 200.0;
 constexpr const char* kDeg = "\xC2\xB0";  // UTF-8

@@ -3,15 +3,12 @@
 #include <cmath>
 #include <cstdio>
 
+#include "standin/core/standin_constants.h"
 #include "standin/runner/hud_station_figures.h"
 
 namespace standin {
 
-namespace {
-
-constexpr double kDegPerRad = 57.29577951308232;
-
-}  // namespace
+namespace {}  // namespace
 
 OverviewSample take_overview_sample(const OrbitalWorld& world, const VesselRecord& vessel,
                                     const std::vector<DrawnText>& hud_texts, double target_lon) {

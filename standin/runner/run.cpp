@@ -1,19 +1,21 @@
 #include "standin/runner/run.h"
 
 #include <algorithm>
-#include <cmath>
+#include <csignal>
 #include <filesystem>
-#include <fstream>
+#include <memory>
 #include <stdexcept>
 
-#include "standin/core/standin_constants.h"
 #include "standin/core/vessel_report.h"
 #include "standin/runner/calls_writer.h"
-#include "standin/runner/drift_plot.h"
-#include "standin/runner/hud_svg.h"
 #include "standin/runner/install_paths.h"
+#include "standin/runner/output_file.h"
 #include "standin/runner/progress_bar.h"
+#include "standin/runner/run_summary.h"
+#include "standin/runner/schedules.h"
 #include "standin/runner/simulation.h"
+#include "standin/runner/step_recorder.h"
+#include "standin/runner/stop_signal.h"
 #include "standin/runner/trace_writer.h"
 #include "standin/scenario/scenario_error.h"
 
@@ -21,29 +23,87 @@ namespace standin {
 
 namespace {
 
-// Plots need no more points than a screen has pixels.
-constexpr double kPlotPoints = 2000.0;
-
-void write_file(const std::filesystem::path& path, const std::string& text) {
-    std::ofstream f(path, std::ios::binary);
-    f << text;
-    if (!f) throw std::runtime_error("cannot write '" + path.string() + "'");
+std::string seconds_text(double t) {
+    char buf[32];
+    std::snprintf(buf, sizeof buf, "%.17g", t);
+    return buf;
 }
 
-DriftSample drift_sample(OrbitalWorld& w, const VesselRecord& r) {
-    const ORBITPARAM prm = w.orbit(r);
-    double lon = std::fmod((prm.mean_lon - w.earth_rotation()) * kDegPerRad, 360.0);
-    if (lon < 0.0) lon += 360.0;
-    return {w.sim_time(), lon, (kSiderealDay - prm.period) / kSiderealDay * 360.0};
+// The outputs a run will write must be writable before it starts.
+void check_outputs(const Options& o) {
+    check_output_folder("--save", o.save);
+    check_output_folder("--summary", o.summary);
+    check_output_folder("--trace", o.trace);
+    check_output_folder("--calls", o.calls);
+    if (!o.modules.empty() && !std::filesystem::is_directory(o.modules))
+        throw std::runtime_error("--modules: '" + o.modules + "' is not a folder");
+}
+
+// Per vessel, a file name part of its own: sanitised, and two vessels
+// whose names sanitise alike get numbered.
+std::vector<std::string> vessel_file_names(Simulation& sim) {
+    std::vector<std::string> names;
+    for (SessionVessel* v : sim.vessels()) {
+        const std::string base = file_name_part(v->record->name);
+        std::string name = base;
+        for (int n = 2; std::find(names.begin(), names.end(), name) != names.end(); ++n)
+            name = base + "-" + std::to_string(n);
+        names.push_back(name);
+    }
+    return names;
+}
+
+// The end of the run: the trace's last line, the files asked for, the
+// summary. Throws std::runtime_error for a file that cannot be written.
+void write_outputs(const Options& o, RunRecord& run, HudSchedule& huds, SampleSchedule& samples,
+                   const std::vector<std::string>& file_names, long steps, const char* reason) {
+    Simulation& sim = run.sim;
+    const double t = sim.world().sim_time();
+    if (run.trace != nullptr) {
+        run.trace->end(t, steps, reason);
+        if (o.trace != "-") run.summary.file("trace", o.trace);
+    }
+    for (const auto& f : huds.files()) run.summary.file("HUD frame", f);
+    for (const auto& f : samples.write(run, file_names)) run.summary.file("drift plot", f);
+    if (!o.save.empty()) {
+        write_file_atomically("--save", o.save, sim.scenario_text());
+        run.summary.file("scenario", o.save);
+    }
+    if (run.out != nullptr) std::fflush(run.out);
+    run.summary.finish(sim, t, steps, reason);
+    if (!o.summary.empty()) {
+        run.summary.file("summary", o.summary);
+        write_file_atomically("--summary", o.summary, run.summary.json());
+    }
+}
+
+// The run's end time, checked against its start and every time an option
+// names. Throws std::runtime_error naming the option.
+double end_time(const Options& o, OrbitalWorld& world) {
+    const double start = world.sim_time();
+    const double until = o.until.value_or(start + 60.0);
+    if (!(until > start))
+        throw std::runtime_error("--until " + seconds_text(until) +
+                                 ": the end must come after the scenario's time, " +
+                                 seconds_text(start) + " s");
+    // A run must end where its scenario could still be read back.
+    if (until > kScenarioLastTime || world.sim_mjd() + (until - start) / 86400.0 > kScenarioLastMjd)
+        throw std::runtime_error(
+            "--until: the run would end past what a scenario can hold (TIME 3.2e9 s, the year "
+            "2100)");
+    check_times_within(o, start, until);
+    return until;
 }
 
 }  // namespace
 
 int run(const Options& o, std::FILE* out, std::FILE* err) {
     try {
+        // Load.
+        check_outputs(o);
         const InstallPaths paths = install_paths();
         const std::string file = o.scenario.empty() ? paths.default_scenario.string() : o.scenario;
-        // The trace reads the host's answers from the calls too.
+        // One log of the host's calls serves the calls file and the trace.
         CallLog calls;
         FaultSchedule faults;
         for (const auto& f : o.faults) faults.add(f);
@@ -52,122 +112,80 @@ int run(const Options& o, std::FILE* out, std::FILE* err) {
         if (!o.calls.empty()) calls_out = std::make_unique<CallsWriter>(o.calls);
         Simulation sim(read_scenario_file(file), o.modules, paths.data,
                        {recording ? &calls : nullptr, faults.empty() ? nullptr : &faults});
+        OrbitalWorld& world = sim.world();
+        world.set_attitude_hold(o.attitude_hold);
+        const double start = world.sim_time();
+        const double until = end_time(o, world);
+        if (!o.svg.empty()) std::filesystem::create_directories(o.svg);
+        // A trace or calls log on standard output has it to itself: the HUD
+        // frames and reports are in the trace, or can be had from a run
+        // without it.
+        std::FILE* text_out = o.trace == "-" || o.calls == "-" ? nullptr : out;
+        if (o.report && text_out != nullptr)
+            for (SessionVessel* v : sim.vessels())
+                std::fputs(vessel_report(sim.host(), *v->record).c_str(), text_out);
+
+        std::unique_ptr<TraceWriter> trace;
+        if (!o.trace.empty()) trace = std::make_unique<TraceWriter>(o.trace, o);
+        RunSummary summary(sim);
+        ProgressBar progress(start, until, o.progress);
+        const double eps = 1e-3 * o.dt;
+        RunRecord record{sim, text_out, trace.get(), summary, progress, eps};
+        StepRecorder recorder(sim, recording ? &calls : nullptr, trace.get(), summary,
+                              o.trace_every, until, eps);
+        const std::vector<std::string> file_names = vessel_file_names(sim);
+        KeySchedule keys(o.keys);
+        BurnSchedule burns(o.burns, sim, err);
+        HudSchedule huds(o, start, file_names);
+        SampleSchedule samples(o, start, until, sim.vessels().size());
+        StopSignals stop;
+        // The calls of a step, once the step is recorded: the log holds no more.
         auto write_calls = [&]() {
             if (calls_out) calls_out->write(calls);
             calls.clear();
         };
-        OrbitalWorld& world = sim.world();
-        world.set_attitude_hold(o.attitude_hold);
-        if (o.report)
-            for (SessionVessel* v : sim.vessels())
-                std::fputs(vessel_report(sim.host(), *v->record).c_str(), out);
 
-        const double start = world.sim_time();
-        const double until = o.until.value_or(start + 60.0);
-        // A run must end where its scenario could still be read back: past
-        // that the saved file would be refused, and a far end time would
-        // keep the run going for ages.
-        if (until > kScenarioLastTime ||
-            world.sim_mjd() + (until - start) / 86400.0 > kScenarioLastMjd)
-            throw std::runtime_error(
-                "--until: the run would end past what a scenario can hold (TIME 3.2e9 s, the "
-                "year 2100)");
-        // Times within a thousandth of a step count as reached: sums of
-        // steps are not exact.
-        const double eps = 1e-3 * o.dt;
-        for (const auto& b : o.burns) {
-            for (SessionVessel* v : sim.vessels()) {
-                if (!world.schedule_burn(*v->record, b.group, b.time, b.duration, b.level))
-                    std::fprintf(err, "krvsim: %s has no '%s' group; burn at %g s ignored\n",
-                                 v->record->name.c_str(), b.group_name.c_str(), b.time);
-            }
-        }
-        std::vector<KeyEvent> keys = o.keys;
-        std::stable_sort(keys.begin(), keys.end(),
-                         [](const KeyEvent& a, const KeyEvent& b) { return a.time < b.time; });
-        std::vector<double> hud_at = o.hud_at;
-        std::sort(hud_at.begin(), hud_at.end());
-        const bool hud_at_end = hud_at.empty() && !o.hud_every;
-        double next_hud_every = o.hud_every ? start : INFINITY;
+        // The host's first frame: a step of no length, in which the module
+        // reads the start state and works out its figures, so that a HUD
+        // frame at the start shows them. Nothing moves in it.
+        if (trace) trace->header(sim, file);
+        sim.step(0.0);
+        recorder.record(0, 0.0);
+        samples.take_due(start, record);
+        huds.draw_due(start, record);
+        write_calls();
 
-        if (!o.svg.empty()) std::filesystem::create_directories(o.svg);
-        std::unique_ptr<TraceWriter> trace;
-        if (!o.trace.empty()) trace = std::make_unique<TraceWriter>(o.trace, o.trace_lines_every);
-
-        std::size_t next_key = 0, next_hud_at = 0;
-        int frame_number = 0;
-        auto draw_huds = [&]() {
-            for (SessionVessel* v : sim.vessels()) {
-                const HudFrame frame = sim.hud(*v, o.hud_width, o.hud_height);
-                print_hud_frame(out, frame);
-                if (!o.svg.empty()) {
-                    char name[64];
-                    std::snprintf(name, sizeof name, "hud_%03d_%s.svg", frame_number,
-                                  v->record->name.c_str());
-                    write_file(std::filesystem::path(o.svg) / name, hud_svg(frame));
-                }
-            }
-            ++frame_number;
-        };
-        auto hud_due = [&](double t) {
-            bool due = false;
-            while (next_hud_at < hud_at.size() && hud_at[next_hud_at] <= t + eps) {
-                due = true;
-                ++next_hud_at;
-            }
-            if (next_hud_every <= t + eps) {
-                due = true;
-                while (next_hud_every <= t + eps) next_hud_every += *o.hud_every;
-            }
-            return due;
-        };
-
-        std::vector<std::vector<DriftSample>> samples(sim.vessels().size());
-        const double sample_every = std::max(o.dt, (until - start) / kPlotPoints);
-        double next_sample = start;
-        auto sample = [&](double t) {
-            if (o.svg.empty() || t + eps < next_sample) return;
-            for (std::size_t i = 0; i < sim.vessels().size(); ++i)
-                samples[i].push_back(drift_sample(world, *sim.vessels()[i]->record));
-            while (next_sample <= t + eps) next_sample += sample_every;
-        };
-
-        ProgressBar progress(start, until, o.progress);
+        // Until the end: what is due, a step, what is kept of it.
         double t = start;
-        sample(t);
-        if (hud_due(t)) draw_huds();
-        while (t < until - eps) {
-            while (next_key < keys.size() && keys[next_key].time <= t + eps) {
-                for (SessionVessel* v : sim.vessels()) sim.press(*v, keys[next_key].key);
-                ++next_key;
-            }
-            sim.step(std::min(o.dt, until - t));
+        long steps = 0;
+        while (t < until - eps && StopSignals::received() == 0) {
+            const double dt = std::min(o.dt, until - t);
+            keys.press_due(t, record);
+            burns.report_due(t + dt, record);
+            sim.step(dt);
             t = world.sim_time();
-            if (trace) trace->step(sim, calls);
+            recorder.record(++steps, dt);
+            samples.take_due(t, record);
+            huds.draw_due(t, record);
             write_calls();
-            sample(t);
-            if (hud_due(t)) draw_huds();
             progress.update(t);
         }
+        const int signal = StopSignals::received();
         progress.finish();
-        if (hud_at_end) draw_huds();
-        if (!o.svg.empty()) {
-            if (samples.front().empty() || samples.front().back().time < t)
-                for (std::size_t i = 0; i < sim.vessels().size(); ++i)
-                    samples[i].push_back(drift_sample(world, *sim.vessels()[i]->record));
-            for (std::size_t i = 0; i < sim.vessels().size(); ++i) {
-                const std::string& name = sim.vessels()[i]->record->name;
-                write_file(std::filesystem::path(o.svg) / ("drift_" + name + ".svg"),
-                           drift_plot_svg(name, samples[i]));
-            }
-        }
-        if (!o.save.empty()) write_file(o.save, sim.scenario_text());
+
+        // Outputs.
+        if (signal == 0) huds.draw_at_end(record);
+        write_outputs(o, record, huds, samples, file_names, steps,
+                      signal == 0 ? "until" : "signal");
         write_calls();
-        if (calls_out) calls_out->close();
-        std::fflush(out);
-        return 0;
-    } catch (const ScenarioError& e) {
-        std::fprintf(err, "krvsim: %s\n", e.what());
+        if (calls_out) {
+            calls_out->close();
+            if (o.calls != "-") summary.file("calls", o.calls);
+        }
+        std::fputs(summary.text().c_str(), err);
+        return signal == 0 ? 0 : 128 + signal;
+    } catch (const ModuleLoadError& e) {
+        std::fprintf(err, "krvsim: --modules %s: %s\n", o.modules.c_str(), e.what());
     } catch (const std::exception& e) {
         std::fprintf(err, "krvsim: %s\n", e.what());
     }

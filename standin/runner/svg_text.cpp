@@ -18,8 +18,18 @@ std::string xml_escaped(const std::string& utf8) {
             case '"':
                 out += "&quot;";
                 break;
-            default:
+            case '\t':
+            case '\n':
+            case '\r':
                 out += c;
+                break;
+            default:
+                // XML 1.0 has no place for other control characters, not
+                // even escaped: they become U+FFFD.
+                if (static_cast<unsigned char>(c) < 0x20)
+                    out += "\xEF\xBF\xBD";
+                else
+                    out += c;
         }
     }
     return out;

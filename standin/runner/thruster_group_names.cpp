@@ -24,6 +24,15 @@ std::optional<THGROUP_TYPE> group_by_name(const std::string& name) {
     return std::nullopt;
 }
 
+std::string group_name(THGROUP_TYPE type) {
+    static const char* const names[] = {"main",    "retro",    "hover",    "pitchup",   "pitchdown",
+                                        "yawleft", "yawright", "bankleft", "bankright", "right",
+                                        "left",    "up",       "down",     "forward",   "back"};
+    const int i = static_cast<int>(type);
+    if (i >= 0 && i < static_cast<int>(sizeof names / sizeof names[0])) return names[i];
+    return "group" + std::to_string(i);
+}
+
 const char* group_names_help() {
     return "main, pitchup, pitchdown, yawleft, yawright, bankleft, bankright, "
            "forward (translation)";

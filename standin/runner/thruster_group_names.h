@@ -12,6 +12,11 @@ namespace standin {
 // forward (the translation group; also "translation"). Letter case ignored.
 std::optional<THGROUP_TYPE> group_by_name(const std::string& name);
 
+// The name of a group type as the trace and summary give it: the names
+// above, "retro", "hover", "right", "left", "up", "down", "back", or
+// "group<N>" for any other.
+std::string group_name(THGROUP_TYPE type);
+
 // The list for the help text.
 const char* group_names_help();
 

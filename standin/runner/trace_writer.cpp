@@ -1,106 +1,345 @@
 #include "standin/runner/trace_writer.h"
 
+#include <cerrno>
 #include <cmath>
+#include <cstring>
 #include <stdexcept>
 
+#include "host/transforms.h"
 #include "standin/core/standin_constants.h"
-#include "standin/runner/json_text.h"
+#include "standin/runner/fault_spec.h"
+#include "standin/runner/latin1.h"
+#include "standin/runner/thruster_group_names.h"
+#include "standin/world/quaternion.h"
 
 namespace standin {
 
 namespace {
 
-std::string num(double v) {
-    if (!std::isfinite(v)) return "null";
-    char buf[40];
-    std::snprintf(buf, sizeof buf, "%.12g", v);
-    return buf;
+VECTOR3 unit(const VECTOR3& v, double& length) {
+    length = std::sqrt(v.x * v.x + v.y * v.y + v.z * v.z);
+    if (!(length > 0.0)) return {0.0, 0.0, 0.0};
+    return {v.x / length, v.y / length, v.z / length};
 }
 
-// What the host answered one vessel among a step's calls.
-struct StepAnswers {
-    const VECTOR3* earth_local = nullptr;  // [m] the Earth's centre, vessel frame
-    const HostCall* orbit = nullptr;       // GetElements in the equator's frame
-    const double* earth_rotation = nullptr;
-};
+// Sub-satellite longitude [deg east, 0..360) of a global position.
+double longitude_deg(const VECTOR3& r, double earth_rotation) {
+    double lon = std::fmod(std::atan2(r.y, r.x) - earth_rotation, kTwoPi);
+    if (lon < 0.0) lon += kTwoPi;
+    const double deg = lon * kDegPerRad;
+    return deg >= 360.0 ? 0.0 : deg;
+}
 
-StepAnswers answers_of(const CallLog& calls, const std::string& vessel) {
-    StepAnswers a;
-    const void* earth = nullptr;
-    const VECTOR3* earth_pos = nullptr;
-    for (const HostCall& c : calls.calls()) {
-        if (c.caller != vessel) continue;
-        if (c.name == "zapiGetObjectByName" && c.arg<std::string>("name") == "Earth") {
-            earth = c.result<const void*>();
-        } else if (c.name == "zapiGetGlobalPos" && earth != nullptr &&
-                   c.arg<const void*>("object") == earth && !c.answers.empty()) {
-            earth_pos = &c.answer<VECTOR3>("pos");
-        } else if (c.name == "Global2Local" && earth_pos != nullptr) {
-            const VECTOR3& g = c.arg<VECTOR3>("global");
-            if (g.x == earth_pos->x && g.y == earth_pos->y && g.z == earth_pos->z)
-                a.earth_local = &c.answer<VECTOR3>("local");
-        } else if (c.name == "GetElements" && c.arg<std::int64_t>("frame") == 1 &&
-                   c.result<bool>() && c.arg<const void*>("prm") != nullptr) {
-            a.orbit = &c;
-        } else if (c.name == "zapiGetPlanetCurrentRotation" && earth != nullptr &&
-                   c.arg<const void*>("planet") == earth) {
-            a.earth_rotation = &c.result<double>();
-        }
+void write_options(JsonOut& j, const Options& o) {
+    j.raw('{').key("scenario", false).string(name_to_utf8(o.scenario));
+    j.key("dt").number(o.dt);
+    j.key("until");
+    if (o.until)
+        j.number(*o.until);
+    else
+        j.raw("null");
+    j.key("keys").raw('[');
+    for (std::size_t i = 0; i < o.keys.size(); ++i) {
+        if (i) j.raw(',');
+        j.raw('{').key("t", false).number(o.keys[i].time);
+        j.key("key").string(o.keys[i].key.text).raw('}');
     }
-    return a;
+    j.raw(']').key("burns").raw('[');
+    for (std::size_t i = 0; i < o.burns.size(); ++i) {
+        const BurnCommand& b = o.burns[i];
+        if (i) j.raw(',');
+        j.raw('{').key("t", false).number(b.time).key("duration").number(b.duration);
+        j.key("group").string(group_name(b.group)).key("level").number(b.level).raw('}');
+    }
+    j.raw(']').key("hud").raw('[').integer(o.hud_width).raw(',').integer(o.hud_height).raw(']');
+    j.key("hud_at").raw('[');
+    for (std::size_t i = 0; i < o.hud_at.size(); ++i) (i ? j.raw(',') : j).number(o.hud_at[i]);
+    j.raw(']').key("hud_every");
+    if (o.hud_every)
+        j.number(*o.hud_every);
+    else
+        j.raw("null");
+    j.key("save").string(name_to_utf8(o.save)).key("trace").string(name_to_utf8(o.trace));
+    j.key("trace_every").integer(o.trace_every);
+    j.key("trace_lines_every").integer(o.trace_lines_every);
+    j.key("summary").string(name_to_utf8(o.summary)).key("svg").string(name_to_utf8(o.svg));
+    j.key("calls").string(name_to_utf8(o.calls)).key("faults").raw('[');
+    for (std::size_t i = 0; i < o.faults.size(); ++i) {
+        const FaultWindow& f = o.faults[i];
+        if (i) j.raw(',');
+        j.raw('{').key("from", false).number(f.from).key("to").number(f.to);
+        j.key("kind").string(fault_name(f.kind)).raw('}');
+    }
+    j.raw(']');
+    j.key("hold").boolean(o.attitude_hold).key("modules").string(name_to_utf8(o.modules));
+    j.key("config").string(name_to_utf8(o.config)).raw('}');
+}
+
+void write_vessel_make_up(JsonOut& j, const VesselRecord& r,
+                          const std::vector<std::string>& names) {
+    j.raw('{').key("name", false).string(name_to_utf8(r.name));
+    j.key("class").string(name_to_utf8(r.class_name));
+    j.key("mesh");
+    if (r.meshes.empty())
+        j.raw("null");
+    else
+        j.string(name_to_utf8(r.meshes.front().name));
+    j.key("animations").raw('[');
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        if (i) j.raw(',');
+        j.raw('{').key("id", false).integer(static_cast<long long>(i));
+        j.key("name").string(names[i]).raw('}');
+    }
+    j.raw(']').key("components").raw('[');
+    for (std::size_t i = 0; i < r.components.size(); ++i) {
+        const AnimationComponent& c = r.components[i];
+        if (i) j.raw(',');
+        j.raw('{').key("index", false).integer(static_cast<long long>(i));
+        j.key("animation").integer(c.animation);
+        const MGROUP_TRANSFORM* t = c.transform;
+        j.key("mesh");
+        if (t != nullptr)
+            j.integer(t->mesh);
+        else
+            j.raw("null");
+        j.key("groups").raw('[');
+        for (std::uint32_t g = 0; t != nullptr && g < t->group_count; ++g)
+            (g ? j.raw(',') : j).integer(t->groups[g]);
+        j.raw(']');
+        if (t != nullptr && t->Kind() == 1) {
+            const auto* rot = static_cast<const MGROUP_ROTATE*>(t);
+            j.key("ref").vector(rot->ref).key("axis").vector(rot->axis);
+            j.key("angle").number(static_cast<double>(rot->angle));
+        } else {
+            j.key("ref").raw("null").key("axis").raw("null").key("angle").raw("null");
+        }
+        j.key("state0").number(c.state0).key("state1").number(c.state1).key("parent");
+        long long parent = -1;
+        for (std::size_t p = 0; c.parent != nullptr && p < r.components.size(); ++p)
+            if (&r.components[p] == c.parent) parent = static_cast<long long>(p);
+        if (parent < 0)
+            j.raw("null");
+        else
+            j.integer(parent);
+        j.raw('}');
+    }
+    j.raw(']').key("thruster_groups").raw('[');
+    for (std::size_t i = 0; i < r.groups.size(); ++i) {
+        if (i) j.raw(',');
+        j.raw('{').key("name", false).string(group_name(r.groups[i].type));
+        j.key("thrusters").raw('[');
+        const auto& ts = r.groups[i].thrusters;
+        for (std::size_t k = 0; k < ts.size(); ++k) {
+            if (k) j.raw(',');
+            j.raw('{').key("pos", false).vector(ts[k]->pos).key("dir").vector(ts[k]->dir);
+            j.key("max_thrust_n").number(ts[k]->max_thrust).key("isp_m_s").number(ts[k]->isp);
+            j.raw('}');
+        }
+        j.raw("]}");
+    }
+    j.raw(']').key("tank");
+    if (r.tanks.empty()) {
+        j.raw("null");
+    } else {
+        const PropellantTank& t = r.tanks.front();
+        j.raw('{').key("max_kg", false).number(t.max_mass).key("kg").number(t.mass);
+        j.key("efficiency").number(t.efficiency).raw('}');
+    }
+    j.key("empty_mass_kg");
+    if (r.empty_mass)
+        j.number(*r.empty_mass);
+    else
+        j.raw("null");
+    j.raw('}');
+}
+
+void write_host_answers(JsonOut& j, const HostAnswersSeen& h) {
+    j.key("host").raw('{');
+    bool first = true;
+    auto field = [&](const char* name) -> JsonOut& {
+        j.key(name, !first);
+        first = false;
+        return j;
+    };
+    if (h.earth_found) field("earth_found").boolean(*h.earth_found);
+    if (h.earth_pos_m) field("earth_pos_m").vector(*h.earth_pos_m);
+    if (h.earth_local_m) field("earth_local_m").vector(*h.earth_local_m);
+    if (h.orbit_ok) field("orbit_ok").boolean(*h.orbit_ok);
+    if (h.orbit_mean_lon_rad) field("orbit_mean_lon_rad").number(*h.orbit_mean_lon_rad);
+    if (h.orbit_period_s) field("orbit_period_s").number(*h.orbit_period_s);
+    if (h.earth_rotation_rad) field("earth_rotation_rad").number(*h.earth_rotation_rad);
+    if (h.sim_mjd) field("sim_mjd").number(*h.sim_mjd);
+    j.raw('}');
 }
 
 }  // namespace
 
-TraceWriter::TraceWriter(const std::string& path, int own_lines_every)
-    : file_(std::fopen(path.c_str(), "w")), own_lines_every_(own_lines_every) {
-    if (file_ == nullptr) throw std::runtime_error("cannot write the trace file '" + path + "'");
+std::vector<std::string> animation_names(const VesselRecord& vessel) {
+    static const char* const kKrvRig[] = {"ant",       "hga_rot", "hga_tilt1",
+                                          "hga_tilt2", "solp",    "lid"};
+    std::vector<std::string> names;
+    const bool krv = vessel.class_name == "KRV" && vessel.animations.size() == 6;
+    for (std::size_t i = 0; i < vessel.animations.size(); ++i)
+        names.emplace_back(krv ? std::string(kKrvRig[i]) : "anim" + std::to_string(i));
+    return names;
+}
+
+TraceWriter::TraceWriter(const std::string& path, const Options& options)
+    : file_(path == "-" ? stdout : std::fopen(path.c_str(), "wb")),
+      own_file_(path != "-"),
+      path_(path),
+      options_(options),
+      json_(file_ != nullptr ? file_ : stdout) {
+    if (file_ == nullptr)
+        throw std::runtime_error("--trace: cannot write '" + path + "': " + std::strerror(errno));
 }
 
 TraceWriter::~TraceWriter() {
-    std::fclose(file_);
+    json_.flush();
+    if (own_file_) std::fclose(file_);
 }
 
-void TraceWriter::step(Simulation& sim, const CallLog& step_calls) {
+void TraceWriter::header(Simulation& sim, const std::string& scenario) {
+    JsonOut& j = json_;
     OrbitalWorld& w = sim.world();
-    const long step = w.steps();
-    std::string out = "{\"t\":" + num(w.sim_time()) + ",\"step\":" + std::to_string(step) +
-                      ",\"mjd\":" + num(w.sim_mjd()) + ",\"vessels\":[";
-    bool first = true;
-    for (SessionVessel* v : sim.vessels()) {
-        const VesselRecord& r = *v->record;
-        const StepAnswers a = answers_of(step_calls, r.name);
-        out += first ? "{" : ",{";
-        first = false;
-        out += "\"name\":" + json_string(r.name) + ",\"host\":{\"earth_local\":";
-        if (a.earth_local != nullptr)
-            out += "[" + num(a.earth_local->x) + "," + num(a.earth_local->y) + "," +
-                   num(a.earth_local->z) + "]";
-        else
-            out += "null";
-        out += ",\"mean_lon\":" +
-               (a.orbit ? num(a.orbit->answer<double>("prm.mean_lon")) : std::string("null"));
-        out += ",\"period\":" +
-               (a.orbit ? num(a.orbit->answer<double>("prm.period")) : std::string("null"));
-        out += ",\"earth_rotation\":" +
-               (a.earth_rotation ? num(*a.earth_rotation) : std::string("null"));
-        out += ",\"propellant_kg\":" + (r.tanks.empty() ? "null" : num(r.tanks.front().mass));
-        out += "},\"anim\":[";
-        for (std::size_t i = 0; i < r.animations.size(); ++i)
-            out += (i ? "," : "") + num(r.animations[i].state);
-        out += "],\"pointing_error_deg\":[" + num(w.dish_earth_angle(r, 1) * kDegPerRad) + "," +
-               num(w.dish_earth_angle(r, 2) * kDegPerRad) + "]";
-        if (own_lines_every_ > 0 && step % own_lines_every_ == 0) {
-            out += ",\"scenario\":[";
-            const auto lines = sim.vessel_own_lines(*v);
-            for (std::size_t i = 0; i < lines.size(); ++i)
-                out += (i ? "," : "") + json_string(lines[i]);
-            out += "]";
-        }
-        out += "}";
+    j.raw("{\"type\":\"header\"").key("format").integer(kTraceFormat);
+    j.key("krvsim").string(KRV_VERSION).key("scenario").string(name_to_utf8(scenario));
+    j.key("options");
+    write_options(j, options_);
+    j.key("start").raw('{').key("t", false).number(w.sim_time()).key("mjd").number(w.sim_mjd());
+    j.raw('}').key("trace_every").integer(options_.trace_every).key("vessels").raw('[');
+    animation_names_.clear();
+    vessel_names_.clear();
+    gauges_.clear();
+    group_names_.clear();
+    for (std::size_t i = 0; i < sim.vessels().size(); ++i) {
+        const VesselRecord& r = *sim.vessels()[i]->record;
+        animation_names_.push_back(animation_names(r));
+        vessel_names_.push_back(name_to_utf8(r.name));
+        gauges_.emplace_back(r);
+        group_names_.emplace_back();
+        for (const auto& g : r.groups) group_names_.back().push_back(group_name(g.type));
+        if (i) j.raw(',');
+        write_vessel_make_up(j, r, animation_names_.back());
     }
-    out += "]}\n";
-    std::fputs(out.c_str(), file_);
+    j.raw("]}\n");
+}
+
+void TraceWriter::step(Simulation& sim, long n, double dt, const std::vector<StepCalls>& calls) {
+    JsonOut& j = json_;
+    OrbitalWorld& w = sim.world();
+    const double mjd = w.sim_mjd();
+    const double rotation = w.earth_rotation();
+    const VECTOR3 sun = sun_.position(mjd);
+    j.raw("{\"type\":\"step\",\"n\":").integer(n).key("t").number(w.sim_time());
+    j.key("mjd").number(mjd).key("dt").number(dt).key("vessels").raw('[');
+    for (std::size_t i = 0; i < sim.vessels().size(); ++i) {
+        SessionVessel& v = *sim.vessels()[i];
+        const VesselRecord& r = *v.record;
+        const StateVector s = w.state(r);
+        const Quaternion q = w.attitude(r);
+        if (i) j.raw(',');
+        j.raw("{\"name\":").string(vessel_names_[i]);
+        j.key("pos_m").vector(s.r).key("vel_m_s").vector(s.v);
+        j.key("q").raw('[').number(q.w).raw(',').number(q.x).raw(',').number(q.y);
+        j.raw(',').number(q.z).raw(']').key("omega_rad_s").vector(w.rate(r));
+        double earth_distance = 0.0;
+        const VECTOR3 earth = unit(unrotate(q, {-s.r.x, -s.r.y, -s.r.z}), earth_distance);
+        j.key("earth_dir").vector(earth).key("earth_dist_m").number(earth_distance);
+        double sun_distance = 0.0;
+        j.key("sun_dir").vector(
+            unrotate(q, unit({sun.x - s.r.x, sun.y - s.r.y, sun.z - s.r.z}, sun_distance)));
+        j.key("lon_deg").number(longitude_deg(s.r, rotation));
+        write_host_answers(j, calls[i].host);
+        const std::vector<std::string>& names = animation_names_[i];
+        j.key("anim").raw('{');
+        for (std::size_t a = 0; a < r.animations.size(); ++a) {
+            j.key(names[a], a != 0).number(r.animations[a].state);
+        }
+        j.raw('}').key("set").raw('[');
+        for (std::size_t k = 0; k < calls[i].set.size(); ++k) {
+            const std::uint32_t a = calls[i].set[k].animation;
+            if (k) j.raw(',');
+            if (a < names.size())
+                j.raw('"').raw(names[a]).raw('"');
+            else
+                j.string("anim" + std::to_string(a));
+        }
+        double propellant = 0.0;
+        for (const auto& tank : r.tanks) propellant += tank.mass;
+        j.raw(']').key("propellant_kg").number(propellant).key("thrust").raw('{');
+        for (std::size_t g = 0; g < r.groups.size(); ++g) {
+            const auto& ts = r.groups[g].thrusters;
+            j.key(group_names_[i][g], g != 0).number(ts.empty() ? 0.0 : ts.front()->level);
+        }
+        j.raw('}');
+        if (gauges_[i].applies()) {
+            const auto errors = gauges_[i].errors(earth);
+            const double e1 = errors[0] * kDegPerRad;
+            const double e2 = errors[1] * kDegPerRad;
+            j.key("pointing_error_deg").raw('[').number(e1).raw(',').number(e2).raw(']');
+            j.key("earth_dish");
+            // The booms must be out for a dish to face anything; then the
+            // Earth-side dish is the one nearer its direction.
+            if (r.animations[0].state == 1.0)
+                j.integer(e1 <= e2 ? 1 : 2);
+            else
+                j.raw("null");
+        } else {
+            j.key("pointing_error_deg").raw("null").key("earth_dish").raw("null");
+        }
+        if (options_.trace_lines_every > 0 && n % options_.trace_lines_every == 0) {
+            j.key("scenario_lines").raw('[');
+            const auto lines = sim.vessel_own_lines(v);
+            for (std::size_t k = 0; k < lines.size(); ++k) (k ? j.raw(',') : j).latin1(lines[k]);
+            j.raw(']');
+        }
+        j.raw('}');
+    }
+    j.raw("]}\n");
+}
+
+void TraceWriter::key(double t, const std::string& key, const Simulation& sim,
+                      const std::vector<bool>& used) {
+    json_.raw("{\"type\":\"key\",\"t\":").number(t).key("key").string(key).key("used").raw('{');
+    for (std::size_t i = 0; i < used.size(); ++i)
+        json_.key(name_to_utf8(sim.vessels()[i]->record->name), i != 0).boolean(used[i]);
+    json_.raw("}}\n");
+}
+
+void TraceWriter::burn(double t, const std::string& vessel, const std::string& group, bool start,
+                       double level) {
+    json_.raw("{\"type\":\"burn\",\"t\":").number(t).key("vessel").string(name_to_utf8(vessel));
+    json_.key("group").string(group).key("phase").string(start ? "start" : "end");
+    json_.key("level").number(level).raw("}\n");
+}
+
+void TraceWriter::hud(const HudFrame& f) {
+    json_.raw("{\"type\":\"hud\",\"t\":")
+        .number(f.time)
+        .key("vessel")
+        .string(name_to_utf8(f.vessel));
+    json_.key("width").integer(f.width).key("height").integer(f.height).key("texts").raw('[');
+    for (std::size_t i = 0; i < f.texts.size(); ++i) {
+        const DrawnText& t = f.texts[i];
+        if (i) json_.raw(',');
+        json_.raw('{').key("x", false).integer(t.x).key("y").integer(t.y);
+        json_.key("color").string(colour_hex(t.colour)).key("text").latin1(t.bytes).raw('}');
+    }
+    json_.raw("]}\n");
+}
+
+void TraceWriter::travel_end(double t, const std::string& vessel, const std::string& animation,
+                             double state) {
+    json_.raw("{\"type\":\"travel_end\",\"t\":").number(t);
+    json_.key("vessel").string(name_to_utf8(vessel)).key("animation").string(animation);
+    json_.key("state").number(state).raw("}\n");
+}
+
+void TraceWriter::end(double t, long steps, const char* reason) {
+    json_.raw("{\"type\":\"end\",\"t\":").number(t).key("steps").integer(steps);
+    json_.key("reason").string(reason).raw("}\n");
+    if (!json_.flush()) throw std::runtime_error("--trace: cannot write '" + path_ + "'");
 }
 
 }  // namespace standin

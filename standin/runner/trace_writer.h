@@ -1,31 +1,63 @@
-// The run's trace: JSON Lines, one object per step.
+// The run's trace, format 1: JSON Lines with a header, the kept steps, the
+// events (keys, burns, HUD frames, ends of travel) and an end record.
+// docs/trace.md describes every field.
 #pragma once
 
 #include <cstdio>
+#include <memory>
 #include <string>
+#include <vector>
 
-#include "standin/core/call_log.h"
+#include "standin/runner/hud_frame.h"
+#include "standin/runner/json_out.h"
+#include "standin/runner/options.h"
+#include "standin/runner/pointing_gauge.h"
 #include "standin/runner/simulation.h"
+#include "standin/runner/step_calls.h"
+#include "standin/runner/sun_track.h"
 
 namespace standin {
 
+constexpr int kTraceFormat = 1;
+
 class TraceWriter {
 public:
-    // Throws std::runtime_error when the file cannot be written.
-    TraceWriter(const std::string& path, int own_lines_every);
+    // path "-" is standard output. Throws std::runtime_error when the file
+    // cannot be opened.
+    TraceWriter(const std::string& path, const Options& options);
     ~TraceWriter();
     TraceWriter(const TraceWriter&) = delete;
     TraceWriter& operator=(const TraceWriter&) = delete;
 
-    // After a step: the time and step number; per vessel what the host
-    // answered it in that step (null for what it did not ask), read from
-    // the calls the log holds, the animation states, each dish's angle to
-    // the Earth and, every N steps, the vessel's own scenario lines.
-    void step(Simulation& sim, const CallLog& step_calls);
+    void header(Simulation& sim, const std::string& scenario);
+    // One step record; calls[i] are vessel i's calls of the step.
+    void step(Simulation& sim, long n, double dt, const std::vector<StepCalls>& calls);
+    void key(double t, const std::string& key, const Simulation& sim,
+             const std::vector<bool>& used);
+    void burn(double t, const std::string& vessel, const std::string& group, bool start,
+              double level);
+    void hud(const HudFrame& frame);
+    void travel_end(double t, const std::string& vessel, const std::string& animation,
+                    double state);
+    // The last line; reason "until" or "signal". Throws std::runtime_error
+    // when the file could not be written.
+    void end(double t, long steps, const char* reason);
 
 private:
     std::FILE* file_;
-    int own_lines_every_;
+    bool own_file_;
+    std::string path_;
+    const Options& options_;
+    JsonOut json_;
+    SunTrack sun_;
+    std::vector<std::vector<std::string>> animation_names_;  // per vessel
+    std::vector<std::string> vessel_names_;                  // UTF-8
+    std::vector<PointingGauge> gauges_;
+    std::vector<std::vector<std::string>> group_names_;  // per vessel, per thruster group
 };
+
+// The trace's names of a vessel's animations: the KRV rig's by role,
+// "anim<N>" for any other class.
+std::vector<std::string> animation_names(const VesselRecord& vessel);
 
 }  // namespace standin

@@ -2,9 +2,11 @@
 
 #include <erfa.h>
 
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <sstream>
 
@@ -44,16 +46,29 @@ bool to_number(const std::string& text, double& out) {
     return end != text.c_str() && *end == '\0' && std::isfinite(out);
 }
 
-// "2024-06-15T00:00:00" or "2024-06-15": a UTC calendar date.
-bool calendar_to_mjd(const std::string& text, double& mjd) {
+// "2024-06-15", "2024-06-15T12:00", "2024-06-15T00:00:00" or with
+// fractional seconds, each optionally followed by "Z": a UTC calendar date.
+bool calendar_to_mjd(std::string text, double& mjd) {
+    if (text.find('T') != std::string::npos && text.back() == 'Z') text.pop_back();
     int y = 0, mo = 0, d = 0, h = 0, mi = 0;
     double s = 0.0;
-    char tail = 0;
-    const int n =
-        std::sscanf(text.c_str(), "%d-%d-%dT%d:%d:%lf%c", &y, &mo, &d, &h, &mi, &s, &tail);
-    if (!(n == 3 || n == 6)) return false;
+    const char* c = text.c_str();
+    const int length = static_cast<int>(text.size());
+    // %n counts what a pattern consumed: only a pattern that reads the
+    // whole text matches.
+    int used = -1;
+    bool ok = std::sscanf(c, "%d-%d-%d%n", &y, &mo, &d, &used) == 3 && used == length;
+    if (!ok) {
+        used = -1;
+        ok = std::sscanf(c, "%d-%d-%dT%d:%d%n", &y, &mo, &d, &h, &mi, &used) == 5 && used == length;
+    }
+    if (!ok) {
+        used = -1;
+        ok = std::sscanf(c, "%d-%d-%dT%d:%d:%lf%n", &y, &mo, &d, &h, &mi, &s, &used) == 6 &&
+             used == length;
+    }
     double d1 = 0.0, d2 = 0.0;
-    if (eraDtf2d("UTC", y, mo, d, h, mi, s, &d1, &d2) < 0) return false;
+    if (!ok || eraDtf2d("UTC", y, mo, d, h, mi, s, &d1, &d2) < 0) return false;
     mjd = (d1 - kMjdZero) + d2;
     return true;
 }
@@ -170,8 +185,15 @@ Scenario parse_scenario(const std::string& text, const std::string& file_name) {
 }
 
 Scenario read_scenario_file(const std::filesystem::path& path) {
+    std::error_code ec;
+    if (std::filesystem::is_directory(path, ec))
+        throw ScenarioError({{path.string(), 0, "is a folder, not a scenario file"}});
+    errno = 0;
     std::ifstream in(path, std::ios::binary);
-    if (!in) throw ScenarioError({{path.string(), 0, "cannot open the scenario file"}});
+    if (!in)
+        throw ScenarioError({{path.string(), 0,
+                              std::string("cannot open the scenario file: ") +
+                                  std::strerror(errno != 0 ? errno : ENOENT)}});
     std::ostringstream text;
     text << in.rdbuf();
     return parse_scenario(text.str(), path.string());
@@ -180,11 +202,11 @@ Scenario read_scenario_file(const std::filesystem::path& path) {
 std::string format_scenario(double mjd, double time, const std::vector<WrittenVessel>& vessels) {
     std::string out = "# KRV stand-in host scenario\n";
     char buf[128];
-    int ymdf[4];
-    if (eraD2dtf("UTC", 0, kMjdZero, mjd, &ymdf[0], &ymdf[1], &ymdf[2], &ymdf[3]) >= 0) {
-        const int day_s = static_cast<int>(std::floor((mjd - std::floor(mjd)) * 86400.0));
-        std::snprintf(buf, sizeof buf, "# date %04d-%02d-%02d %02d:%02d:%02d UTC\n", ymdf[0],
-                      ymdf[1], ymdf[2], day_s / 3600, day_s / 60 % 60, day_s % 60);
+    int year = 0, month = 0, day = 0;
+    int hmsf[4] = {0, 0, 0, 0};  // eraD2dtf writes hours, minutes, seconds, fraction
+    if (eraD2dtf("UTC", 0, kMjdZero, mjd, &year, &month, &day, hmsf) >= 0) {
+        std::snprintf(buf, sizeof buf, "# date %04d-%02d-%02d %02d:%02d:%02d UTC\n", year, month,
+                      day, hmsf[0], hmsf[1], hmsf[2]);
         out += buf;
     }
     std::snprintf(buf, sizeof buf, "DATE MJD %.17g\nTIME %.17g\n", mjd, time);

@@ -1,5 +1,7 @@
 #include "standin/scenario/scenario_loader.h"
 
+#include <filesystem>
+
 #include "standin/scenario/scenario_error.h"
 
 namespace standin {
@@ -11,6 +13,13 @@ std::vector<SessionVessel*> load_vessels(const Scenario& scenario, Session& sess
         try {
             loader.for_class(block.class_name);
         } catch (const ModuleLoadError& e) {
+            // A module that is there but will not load is the modules
+            // folder's problem, not the scenario's.
+            std::error_code ec;
+            const auto file = loader.modules_dir() / module_file_name(block.class_name);
+            if (std::filesystem::is_regular_file(file, ec))
+                throw ModuleLoadError(std::string("the module of class '") + block.class_name +
+                                      "' in the modules folder: " + e.what());
             problems.push_back({scenario.file, block.line,
                                 "unknown vessel class '" + block.class_name + "': " + e.what()});
         }

@@ -11,7 +11,8 @@
 
 namespace standin {
 
-// Throws ScenarioError naming the file and line of every problem found
+// Throws ModuleLoadError when a class's module file is there but does not
+// load. Throws ScenarioError naming the file and line of every problem found
 // (an unknown class, a malformed or out-of-range host line, a block without
 // an orbit). The vessels it created stay in the session, which must then
 // not be run.

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <limits>
 
+#include "standin/core/standin_constants.h"
 #include "standin/world/earth.h"
 #include "standin/world/kepler.h"
 #include "standin/world/vec3.h"
@@ -19,10 +20,9 @@ constexpr double kTurnLead = 1800.0;
 constexpr double kBurnDelay = 1.0;
 // Slack [s] for comparing times summed from steps.
 constexpr double kTimeSlack = 1e-6;
-constexpr double kTwoPi = 6.283185307179586;
 
 double geostationary_a() {
-    const double n = kTwoPi / kSiderealDaySeconds;
+    const double n = kTwoPi / kSiderealDay;
     return std::cbrt(kEarthMu / (n * n));
 }
 

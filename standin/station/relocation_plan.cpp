@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "host/types.h"
+#include "standin/core/standin_constants.h"
 #include "standin/world/earth.h"
 #include "standin/world/orbital_elements.h"
 #include "standin/world/vec3.h"
@@ -10,9 +11,6 @@
 namespace standin {
 
 namespace {
-
-constexpr double kTwoPi = 6.283185307179586;
-constexpr double kDegPerRad = 57.29577951308232;
 
 double wrap360(double deg) {
     const double w = std::fmod(deg, 360.0);
@@ -63,7 +61,7 @@ RelocationOutcome plan_relocation(const RelocationRequest& q) {
     // Where the orbit made geostationary at the burn point has its mean
     // longitude: the true longitude of that point plus the small offset a
     // not quite circular orbit gives.
-    const double a_sync = semi_major_axis_for_period(kSiderealDaySeconds);
+    const double a_sync = semi_major_axis_for_period(kSiderealDay);
     const double v_final = vis_viva(r, a_sync);
     if (std::isnan(v_final)) {
         out.refusal = "the vessel is too far out for a geostationary orbit through it";
@@ -78,7 +76,7 @@ RelocationOutcome plan_relocation(const RelocationRequest& q) {
     p.start_lon = start_lon;
     p.gap = std::fmod(wrap360(q.target_lon - start_lon) + 180.0, 360.0) - 180.0;
     p.drift_per_orbit = p.gap / q.orbits;
-    p.drift_period = kSiderealDaySeconds * (1.0 - p.drift_per_orbit / 360.0);
+    p.drift_period = kSiderealDay * (1.0 - p.drift_per_orbit / 360.0);
     p.drift_a = semi_major_axis_for_period(p.drift_period);
     p.delta_a = p.drift_a - a_now;
     const double v_drift = vis_viva(r, p.drift_a);

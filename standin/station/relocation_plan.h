@@ -11,8 +11,6 @@
 
 namespace standin {
 
-constexpr double kSiderealDaySeconds = 86164.09;  // [s] geostationary period
-
 struct RelocationRequest {
     StateVector state;              // global frame at the start burn's centre
     double earth_rotation = 0.0;    // [rad] Earth rotation angle at that moment

@@ -1,0 +1,75 @@
+#include "standin/runner/pointing_gauge.h"
+
+#include <cmath>
+
+#include "standin/animation/animated_mesh.h"
+#include "standin/animation/dish_pointing.h"
+
+namespace standin {
+
+namespace {
+
+VECTOR3 rest_centroid(const Mesh& mesh, std::uint32_t group) {
+    const MeshGroup* g = mesh.group(group);
+    VECTOR3 sum{0, 0, 0};
+    for (const VECTOR3& v : g->vertices) sum = {sum.x + v.x, sum.y + v.y, sum.z + v.z};
+    const double n = g->vertices.empty() ? 1.0 : static_cast<double>(g->vertices.size());
+    return {sum.x / n, sum.y / n, sum.z / n};
+}
+
+double angle_between(const VECTOR3& a, const VECTOR3& b) {
+    const double c = a.y * b.z - a.z * b.y;
+    const double d = a.z * b.x - a.x * b.z;
+    const double e = a.x * b.y - a.y * b.x;
+    return std::atan2(std::sqrt(c * c + d * d + e * e), a.x * b.x + a.y * b.y + a.z * b.z);
+}
+
+}  // namespace
+
+PointingGauge::PointingGauge(const VesselRecord& vessel) : vessel_(vessel) {
+    applies_ = vessel.class_name == "KRV" && vessel.animations.size() == 6;
+    if (!applies_) return;
+    const Mesh* mesh = AnimatedMesh(vessel, 0).geometry();
+    const DishGroups dishes[2] = {kDish1Groups, kDish2Groups};
+    from_mesh_ = mesh != nullptr;
+    for (int i = 0; i < 2 && from_mesh_; ++i) {
+        from_mesh_ =
+            mesh->group(dishes[i].reflector) != nullptr && mesh->group(dishes[i].feed) != nullptr;
+        if (!from_mesh_) break;
+        reflector_[i] = rest_centroid(*mesh, dishes[i].reflector);
+        feed_[i] = rest_centroid(*mesh, dishes[i].feed);
+        std::vector<const AnimationComponent*> feed_movers;
+        for (const AnimationComponent& c : vessel.components) {
+            if (names_group(c, 0, dishes[i].reflector)) movers_[i].push_back(&c);
+            if (names_group(c, 0, dishes[i].feed)) feed_movers.push_back(&c);
+        }
+        one_motion_[i] = movers_[i] == feed_movers;
+    }
+}
+
+std::array<double, 2> PointingGauge::errors(const VECTOR3& earth) const {
+    std::array<double, 2> out{};
+    const AnimationStates states = current_states(vessel_);
+    const DishGroups dishes[2] = {kDish1Groups, kDish2Groups};
+    for (int i = 0; i < 2; ++i) {
+        VECTOR3 boresight{};
+        if (from_mesh_ && one_motion_[i]) {
+            RigidMotion m;
+            for (const AnimationComponent* c : movers_[i]) m = placement(*c, states) * m;
+            const VECTOR3& f = feed_[i];
+            const VECTOR3& r = reflector_[i];
+            boresight = m.direction({f.x - r.x, f.y - r.y, f.z - r.z});
+        } else if (from_mesh_) {
+            const VECTOR3 from =
+                group_motion(vessel_, 0, dishes[i].reflector, states).point(reflector_[i]);
+            const VECTOR3 to = group_motion(vessel_, 0, dishes[i].feed, states).point(feed_[i]);
+            boresight = {to.x - from.x, to.y - from.y, to.z - from.z};
+        } else {
+            boresight = dish_boresight(vessel_, i + 1, states);
+        }
+        out[static_cast<std::size_t>(i)] = angle_between(boresight, earth);
+    }
+    return out;
+}
+
+}  // namespace standin
