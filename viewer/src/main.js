@@ -184,6 +184,10 @@ function main() {
   scene.add(sunLight.target);
   const earthLight = new THREE.DirectionalLight(0x6fa0ff, 0.35);
   scene.add(earthLight);
+  // A soft light from the viewer so that faces away from the Sun still read.
+  const fill = new THREE.PointLight(0xffffff, 0.9, 0, 0);
+  camera.add(fill);
+  scene.add(camera);
 
   const vessel = loadVessel(data);
   const meshes = new Map();
@@ -453,6 +457,17 @@ function main() {
     requestAnimationFrame(tick);
   }
 
+  // Start behind the vessel and off to one side, the Earth beyond it.
+  {
+    const e = vec(replay.vector(replay.start, 'earth_dir'));
+    const side = new THREE.Vector3(0, 0, 1).cross(e);
+    if (side.lengthSq() < 1e-6) side.set(1, 0, 0);
+    side.normalize();
+    const lift = e.clone().cross(side).normalize();
+    camera.position.copy(e.clone().multiplyScalar(-17).add(side.multiplyScalar(9)).add(lift.multiplyScalar(6)));
+    controls.target.copy(e.clone().multiplyScalar(3));
+    controls.update();
+  }
   resize();
   api.stats = { loadMs: performance.now() - t0, firstFrameMs: performance.now(), steps: replay.steps.length, records: data.records.length };
   document.getElementById('title').textContent = `${replay.vessel.name} · ${replay.header.scenario ?? ''}`;

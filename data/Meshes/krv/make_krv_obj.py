@@ -408,9 +408,9 @@ HEADER = """\
 MTL = """\
 # Materials of krv.obj: diffuse (Kd) and specular (Ks) colours, shininess (Ns).
 newmtl foil
-Kd 0.85 0.64 0.22
-Ks 0.90 0.78 0.40
-Ns 60
+Kd 0.95 0.70 0.24
+Ks 0.95 0.80 0.40
+Ns 40
 newmtl dark
 Kd 0.03 0.03 0.05
 Ks 0.40 0.40 0.45
