@@ -24,7 +24,8 @@ protected:
         fs::create_directories(dir / "data" / "Meshes" / "m");
         fs::create_directories(dir / "data" / "Textures");
         put(dir / "data" / "Meshes" / "m" / "m.obj", "mtllib m.mtl\nv 0 0 0\n");
-        put(dir / "data" / "Meshes" / "m" / "m.mtl", "newmtl a\nmap_Kd skin.png\nmap_Ks gone.png\n");
+        put(dir / "data" / "Meshes" / "m" / "m.mtl",
+            "newmtl a\nmap_Kd skin.png\nmap_Ks gone.png\n");
         put(dir / "data" / "Textures" / "skin.png", "Man");
         put(dir / "page.html", "<p>before</p><script>__KRV_REPLAY_DATA__</script>after");
     }
@@ -42,7 +43,9 @@ protected:
     fs::path dir;
 };
 
-std::string step(int n) { return "{\"type\":\"step\",\"n\":" + std::to_string(n) + "}"; }
+std::string step(int n) {
+    return "{\"type\":\"step\",\"n\":" + std::to_string(n) + "}";
+}
 
 TEST_F(ReplayWriterTest, KeepsStepsEvenlyAndEveryEventFirstAndLastStepInOrder) {
     ReplayWriter w = writer(1000);
@@ -50,7 +53,8 @@ TEST_F(ReplayWriterTest, KeepsStepsEvenlyAndEveryEventFirstAndLastStepInOrder) {
     const int steps = 100003;
     for (int n = 1; n <= steps; ++n) {
         w.add(TraceRecordKind::step, n, step(n));
-        if (n % 997 == 0) w.add(TraceRecordKind::event, n, "{\"type\":\"key\",\"k\":" + std::to_string(n) + "}");
+        if (n % 997 == 0)
+            w.add(TraceRecordKind::event, n, "{\"type\":\"key\",\"k\":" + std::to_string(n) + "}");
     }
     w.add(TraceRecordKind::end, steps, "{\"type\":\"end\"}");
     EXPECT_LE(w.kept_steps(), 1001u);
@@ -60,7 +64,8 @@ TEST_F(ReplayWriterTest, KeepsStepsEvenlyAndEveryEventFirstAndLastStepInOrder) {
     ASSERT_TRUE(w.data_json(json, &error)) << error;
     // Records in arrival order: numbers of steps and events never go back.
     int last = 0, kept = 0, events = 0, widest_gap = 0;
-    for (auto at = json.find("{\"type\":\""); at != std::string::npos; at = json.find("{\"type\":\"", at + 1)) {
+    for (auto at = json.find("{\"type\":\""); at != std::string::npos;
+         at = json.find("{\"type\":\"", at + 1)) {
         const bool is_step = json.compare(at, 15, "{\"type\":\"step\",") == 0;
         const bool is_key = json.compare(at, 14, "{\"type\":\"key\",") == 0;
         if (!is_step && !is_key) continue;
@@ -93,12 +98,14 @@ TEST_F(ReplayWriterTest, PageHoldsTheDataWithNothingThatClosesItsScript) {
     std::string error;
     ASSERT_TRUE(w.write(dir / "replay.html", &error)) << error;
     const std::string page = get(dir / "replay.html");
-    EXPECT_EQ(page.find("<p>before</p><script>{\"format\":1,\"records\":[{\"type\":\"header\"}"), 0u);
+    EXPECT_EQ(page.find("<p>before</p><script>{\"format\":1,\"records\":[{\"type\":\"header\"}"),
+              0u);
     EXPECT_EQ(page.substr(page.size() - 14), "</script>after");
     EXPECT_EQ(page.find("</script>"), page.size() - 14);
     EXPECT_NE(page.find("\\u003c/script>\\u003cb>"), std::string::npos);
     EXPECT_NE(page.find("\"obj\":\"mtllib m.mtl\\nv 0 0 0\\n\""), std::string::npos);
-    EXPECT_NE(page.find("\"mtl\":\"newmtl a\\nmap_Kd skin.png\\nmap_Ks gone.png\\n\""), std::string::npos);
+    EXPECT_NE(page.find("\"mtl\":\"newmtl a\\nmap_Kd skin.png\\nmap_Ks gone.png\\n\""),
+              std::string::npos);
     // A texture is there in base64; one the installation lacks is left out.
     EXPECT_NE(page.find("\"textures\":{\"skin.png\":\"TWFu\"}"), std::string::npos);
     EXPECT_FALSE(fs::exists(dir / "replay.html.tmp"));

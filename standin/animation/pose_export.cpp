@@ -37,7 +37,8 @@ std::string posed_groups_json(const VesselRecord& vessel, std::uint32_t mesh,
         const AnimatedMesh posed(vessel, mesh, states);
         const Mesh* geometry = posed.geometry();
         bool first_group = true;
-        for (const MeshGroup& g : geometry != nullptr ? geometry->groups : std::vector<MeshGroup>{}) {
+        for (const MeshGroup& g :
+             geometry != nullptr ? geometry->groups : std::vector<MeshGroup>{}) {
             if (!first_group) out += ',';
             first_group = false;
             out += '"' + std::to_string(g.number) + "\":[";

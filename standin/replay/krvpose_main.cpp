@@ -34,7 +34,8 @@ struct Usage {
     std::string message;
 };
 
-bool read_sets(std::istream& in, const std::string& name, std::vector<standin::AnimationStates>& sets) {
+bool read_sets(std::istream& in, const std::string& name,
+               std::vector<standin::AnimationStates>& sets) {
     std::string line;
     for (int number = 1; std::getline(in, line); ++number) {
         std::istringstream words(line);

@@ -91,7 +91,7 @@ int main(int argc, char** argv) {
                          files[0].c_str(), number);
             return 2;
         }
-        const auto kind = type == "step" ? standin::TraceRecordKind::step
+        const auto kind = type == "step"  ? standin::TraceRecordKind::step
                           : type == "end" ? standin::TraceRecordKind::end
                                           : standin::TraceRecordKind::event;
         writer.add(kind, t, line);

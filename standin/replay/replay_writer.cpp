@@ -84,7 +84,8 @@ std::vector<std::string> last_words_of(const std::string& text, std::string_view
         std::istringstream words(line);
         std::string first, word, last;
         words >> first;
-        const bool match = prefix ? first.compare(0, keyword.size(), keyword) == 0 : first == keyword;
+        const bool match =
+            prefix ? first.compare(0, keyword.size(), keyword) == 0 : first == keyword;
         if (!match) continue;
         while (words >> word) last = word;
         if (!last.empty()) out.push_back(last);
@@ -118,7 +119,7 @@ void ReplayWriter::add(TraceRecordKind kind, double t, std::string_view json) {
 void ReplayWriter::thin() {
     while (steps_.size() > max_steps_) {
         const double span = steps_.back().t - steps_.front().t;
-        const double even = span / static_cast<double>(max_steps_ / 2);
+        const double even = span / (static_cast<double>(max_steps_) / 2.0);
         spacing_ = spacing_ > 0.0 ? std::max(spacing_ * 2.0, even) : even;
         if (!(spacing_ > 0.0)) spacing_ = 1e-9;  // every step at one time: keep few
         std::vector<Kept> kept;
