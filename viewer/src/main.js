@@ -9,6 +9,7 @@ import { parseObjGroups, groupNumberOf } from './obj_groups.js';
 import { Replay } from './replay_data.js';
 import { Plots } from './plots.js';
 import { Timeline } from './timeline.js';
+import { drawEarth } from './earth_texture.js';
 
 const EARTH_RADIUS_M = 6.371e6;
 // Where the Earth and the Sun are drawn [scene m]; their apparent sizes are
@@ -69,34 +70,20 @@ function loadVessel(data) {
   return loader.parse(data.obj ?? '');
 }
 
-function earthTexture() {
-  const c = document.createElement('canvas');
-  c.width = 512;
-  c.height = 256;
-  const g = c.getContext('2d');
-  g.fillStyle = '#1d4f8f';
-  g.fillRect(0, 0, 512, 256);
-  // Deterministic land and cloud blobs: a recognisable blue-green-white ball.
-  let seed = 7;
-  const rnd = () => ((seed = (seed * 16807) % 2147483647) / 2147483647);
-  g.fillStyle = '#3f7a3a';
-  for (let i = 0; i < 90; ++i) {
-    g.beginPath();
-    g.ellipse(rnd() * 512, 40 + rnd() * 176, 8 + rnd() * 30, 6 + rnd() * 18, rnd() * 3, 0, 2 * Math.PI);
-    g.fill();
-  }
-  g.fillStyle = 'rgba(255,255,255,0.55)';
-  for (let i = 0; i < 140; ++i) {
-    g.beginPath();
-    g.ellipse(rnd() * 512, rnd() * 256, 6 + rnd() * 26, 2 + rnd() * 6, rnd() * 0.6, 0, 2 * Math.PI);
-    g.fill();
-  }
-  g.fillStyle = '#f4f7fb';
-  g.fillRect(0, 0, 512, 14);
-  g.fillRect(0, 242, 512, 14);
-  const t = new THREE.CanvasTexture(c);
-  t.colorSpace = THREE.SRGBColorSpace;
-  return t;
+// Drawn once the first frame is up, so that it never delays it.
+function earthTexture(material, done) {
+  setTimeout(() => {
+    const c = document.createElement('canvas');
+    c.width = 384;
+    c.height = 192;
+    drawEarth(c);
+    const t = new THREE.CanvasTexture(c);
+    t.colorSpace = THREE.SRGBColorSpace;
+    material.map = t;
+    material.color.set(0xffffff);
+    material.needsUpdate = true;
+    done();
+  }, 0);
 }
 
 function glowTexture() {
@@ -200,7 +187,7 @@ function main() {
   });
   scene.add(vessel);
 
-  const earth = new THREE.Mesh(new THREE.SphereGeometry(1, 64, 32), new THREE.MeshPhongMaterial({ map: earthTexture(), shininess: 8 }));
+  const earth = new THREE.Mesh(new THREE.SphereGeometry(1, 64, 32), new THREE.MeshPhongMaterial({ color: 0x2a5ea8, shininess: 8 }));
   scene.add(earth);
   const sun = new THREE.Sprite(new THREE.SpriteMaterial({ map: glowTexture(), blending: THREE.AdditiveBlending, depthWrite: false }));
   scene.add(sun);
@@ -472,6 +459,10 @@ function main() {
   api.stats = { loadMs: performance.now() - t0, firstFrameMs: performance.now(), steps: replay.steps.length, records: data.records.length };
   document.getElementById('title').textContent = `${replay.vessel.name} · ${replay.header.scenario ?? ''}`;
   requestAnimationFrame(tick);
+  earthTexture(earth.material, () => {
+    render();
+    api.earthDrawn = true;
+  });
 
   Object.assign(api, {
     start: replay.start,

@@ -146,7 +146,8 @@ try {
   check(JSON.stringify(shown.api.texts) === JSON.stringify(hud.texts) && JSON.stringify(shown.dom) === JSON.stringify(hud.texts),
     `the HUD overlay at t=${hud.t} s shows the trace's ${hud.texts.length} texts at their places and colours`);
 
-  // Screenshots.
+  // Screenshots, once the Earth's map is drawn.
+  await page.waitForFunction(() => window.krvReplay.earthDrawn, { timeout: 30000 });
   await page.evaluate(() => window.krvReplay.seek(0));
   await page.screenshot({ path: join(out, 'stowed.png') });
   await page.evaluate(() => window.krvReplay.seek(12));
@@ -165,6 +166,7 @@ try {
   measurements.large_wall_open_to_ready_ms = large.wallMs;
   check(stats.firstFrameMs <= 2000, `30 days at 60 s steps (${stats.steps} steps): first frame ${Math.round(stats.firstFrameMs)} ms after navigation (at most 2 s)`);
   const mid = largeTrace.find((r) => r.type === 'burn' && r.phase === 'end').t + 12 * 86400;
+  await large.page.waitForFunction(() => window.krvReplay.earthDrawn, { timeout: 30000 });
   await large.page.evaluate((t) => window.krvReplay.seek(t), mid);
   await large.page.screenshot({ path: join(out, 'mid_relocation.png') });
   const frames = await large.page.evaluate(async () => {
