@@ -99,7 +99,7 @@ int main(int argc, char** argv) {
     std::string error;
     if (!writer.write(files[1], &error)) {
         std::fprintf(stderr, "krvreplay: %s\n", error.c_str());
-        return 1;
+        return 2;
     }
     std::fprintf(stderr, "krvreplay: wrote %s (%zu steps kept)\n", files[1].c_str(),
                  writer.kept_steps());
