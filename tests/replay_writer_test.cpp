@@ -31,7 +31,9 @@ protected:
     }
     void TearDown() override { fs::remove_all(dir); }
 
-    static void put(const fs::path& file, const std::string& text) { std::ofstream(file) << text; }
+    static void put(const fs::path& file, const std::string& text) {
+        std::ofstream(file, std::ios::binary) << text;
+    }
     static std::string get(const fs::path& file) {
         std::ifstream in(file, std::ios::binary);
         return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};

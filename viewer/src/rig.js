@@ -60,10 +60,16 @@ export function ownMotion(c, states) {
   return rotationAbout(c.ref, c.axis, c.angle * progress(c, state));
 }
 
+// Parents are named by their "index"; a chain that loops or names no
+// component ends there.
 export function placement(components, c, states) {
+  const byIndex = (i) => components.find((x) => x.index === i) ?? null;
   let m = ownMotion(c, states);
-  for (let up = c.parent; up !== null && up !== undefined; up = components[up].parent)
-    m = compose(ownMotion(components[up], states), m);
+  const seen = new Set([c]);
+  for (let up = c.parent == null ? null : byIndex(c.parent); up && !seen.has(up); up = up.parent == null ? null : byIndex(up.parent)) {
+    seen.add(up);
+    m = compose(ownMotion(up, states), m);
+  }
   return m;
 }
 
