@@ -1,10 +1,13 @@
 #!/usr/bin/env python3
 """Writes krv.obj and krv.mtl, the stand-in host's model of the KRV.
 
-The model is deliberately plain: boxes, a cone, two shallow paraboloid
-dishes. What matters is that every group sits where the vessel's animation
-rig expects it (hinge lines, rotation axes, pivots) and carries the number
-the rig names, and that each dish's axis can be read back from the mesh.
+A solar observatory a person recognises: a gold-foil bus with white-painted
+radiators, the instrument deck with its apertures and cover, a bell nozzle
+and thruster clusters at the rear corners, solar wings tiled with cells and
+two paraboloid dishes on booms. What matters most is that every group sits
+where the vessel's animation rig expects it (hinge lines, rotation axes,
+pivots) and carries the number the rig names, and that each dish's axis can
+be read back from the mesh.
 
 Run it from anywhere; it writes next to itself:  python3 make_krv_obj.py
 """
@@ -34,8 +37,8 @@ DISH_R = 0.40
 DISH_DEPTH = 0.10
 DISH_APEX_OFFSET = 0.10
 DISH_FOCAL = DISH_R * DISH_R / (4.0 * DISH_DEPTH)
-SEGMENTS = 16
-RINGS = 3
+SEGMENTS = 32
+RINGS = 6
 
 
 def sub(a, b):
@@ -69,7 +72,12 @@ class Group:
         self.label = label
         self.material = material
         self.verts = []
-        self.tris = []
+        self.tris = []  # (a, b, c, material)
+
+    def use(self, material):
+        """Faces added from now on take this material."""
+        self.material = material
+        return self
 
     def vertex(self, p):
         self.verts.append(p)
@@ -81,7 +89,7 @@ class Group:
         n = cross(sub(pb, pa), sub(pc, pa))
         if dot(n, facing) < 0:
             b, c = c, b
-        self.tris.append((a, b, c))
+        self.tris.append((a, b, c, self.material))
 
     def quad(self, a, b, c, d, facing):
         self.tri(a, b, c, facing)
@@ -125,18 +133,40 @@ class Group:
         self.quad(*ends[0], scale(axis, -1.0))
         self.quad(*ends[1], axis)
 
+    def frustum(self, p, q, r0, r1, segments=SEGMENTS, caps=False):
+        """A cone from p (radius r0) to q (radius r1), open unless caps."""
+        axis = norm(sub(q, p))
+        helper = (1.0, 0.0, 0.0) if abs(axis[0]) < 0.9 else (0.0, 1.0, 0.0)
+        u = norm(cross(axis, helper))
+        v = cross(axis, u)
+        ring0, ring1, out = [], [], []
+        for s in range(segments):
+            t = 2.0 * math.pi * s / segments
+            d = add(scale(u, math.cos(t)), scale(v, math.sin(t)))
+            ring0.append(self.vertex(add(p, scale(d, r0))))
+            ring1.append(self.vertex(add(q, scale(d, r1))))
+            t = 2.0 * math.pi * (s + 0.5) / segments
+            out.append(add(scale(u, math.cos(t)), scale(v, math.sin(t))))
+        for s in range(segments):
+            n = (s + 1) % segments
+            self.quad(ring0[s], ring0[n], ring1[n], ring1[s], out[s])
+        if caps:
+            for ring, end, facing in ((ring0, p, scale(axis, -1.0)), (ring1, q, axis)):
+                c = self.vertex(end)
+                for s in range(segments):
+                    self.tri(c, ring[s], ring[(s + 1) % segments], facing)
+
     def frustum_z(self, z0, r0, z1, r1):
         """An open cone about the z axis from (z0, r0) to (z1, r1)."""
-        ring0 = []
-        ring1 = []
-        for s in range(SEGMENTS):
-            t = 2.0 * math.pi * s / SEGMENTS
-            ring0.append(self.vertex((r0 * math.cos(t), r0 * math.sin(t), z0)))
-            ring1.append(self.vertex((r1 * math.cos(t), r1 * math.sin(t), z1)))
-        for s in range(SEGMENTS):
-            n = (s + 1) % SEGMENTS
-            t = 2.0 * math.pi * (s + 0.5) / SEGMENTS
-            self.quad(ring0[s], ring0[n], ring1[n], ring1[s], (math.cos(t), math.sin(t), 0.0))
+        self.frustum((0.0, 0.0, z0), (0.0, 0.0, z1), r0, r1)
+
+    def plate(self, corner, du, dv, facing):
+        """A single quad corner, corner + du, corner + du + dv, corner + dv."""
+        a = self.vertex(corner)
+        b = self.vertex(add(corner, du))
+        c = self.vertex(add(add(corner, du), dv))
+        d = self.vertex(add(corner, dv))
+        self.quad(a, b, c, d, facing)
 
 
 def dish_apex_y(y_axis, side):
@@ -198,7 +228,9 @@ def boom_hinge(group, y_axis):
 
 
 def boom_arm(group, y_axis):
-    group.box((-0.04, y_axis - 0.04, BOOM_HINGE_Z + 0.06), (0.04, y_axis + 0.04, TILT_PIVOT_Z - 0.10))
+    """A round tube from the hinge block up to the yoke."""
+    group.frustum((0.0, y_axis, BOOM_HINGE_Z + 0.06), (0.0, y_axis, TILT_PIVOT_Z - 0.10),
+                  0.035, 0.035, segments=12, caps=True)
 
 
 def boom_yoke(group, y_axis):
@@ -206,11 +238,98 @@ def boom_yoke(group, y_axis):
     group.box((-0.06, y_axis - 0.05, TILT_PIVOT_Z - 0.10), (0.06, y_axis + 0.05, TILT_PIVOT_Z - 0.05))
 
 
+WING_Y = 0.8
+WING_LENGTH = 2.70
+CELL_ROWS = 12  # along z
+CELL_COLUMNS = 5  # along y
+CELL_GAP = 0.012
+
+
 def solar_wing(group, side):
-    """Stowed flat against the bus's side face, hinged along its front edge."""
+    """Stowed flat against the bus's side face, hinged along its front edge;
+    cells tile both faces of the substrate."""
     x_in = side * WING_HINGE_X
     x_out = side * (WING_HINGE_X + 0.02)
-    group.box((min(x_in, x_out), -0.8, WING_HINGE_Z - 2.70), (max(x_in, x_out), 0.8, WING_HINGE_Z))
+    z_lo = WING_HINGE_Z - WING_LENGTH
+    group.use("substrate").box((min(x_in, x_out), -WING_Y, z_lo),
+                               (max(x_in, x_out), WING_Y, WING_HINGE_Z))
+    group.use("cells")
+    pitch_y = 2.0 * WING_Y / CELL_COLUMNS
+    pitch_z = WING_LENGTH / CELL_ROWS
+    for x_face, outward in ((x_out + side * 0.002, side), (x_in - side * 0.002, -side)):
+        for r in range(CELL_ROWS):
+            for c in range(CELL_COLUMNS):
+                corner = (x_face, -WING_Y + c * pitch_y + CELL_GAP,
+                          z_lo + r * pitch_z + CELL_GAP)
+                group.plate(corner, (0.0, pitch_y - 2 * CELL_GAP, 0.0),
+                            (0.0, 0.0, pitch_z - 2 * CELL_GAP), (float(outward), 0.0, 0.0))
+
+
+def bus(group):
+    """Foil box, white radiators, the instrument deck and the rear adapter."""
+    group.box(BUS_LO, BUS_HI)
+    group.use("white")
+    for side in (1, -1):
+        y = side * (BUS_HI[1] + 0.004)
+        group.plate((-0.85, y, 0.45), (1.7, 0.0, 0.0), (0.0, 0.0, 2.40), (0.0, float(side), 0.0))
+    deck_z = BUS_HI[2] + 0.004
+    group.plate((-0.95, -0.95, deck_z), (1.9, 0.0, 0.0), (0.0, 1.9, 0.0), (0.0, 0.0, 1.0))
+    # Three guide and imaging telescopes beside the main aperture.
+    for x, y, r, h in ((-0.55, -0.45, 0.16, 0.42), (0.0, -0.52, 0.20, 0.50),
+                       (0.55, -0.45, 0.16, 0.42)):
+        group.use("white").frustum((x, y, deck_z), (x, y, deck_z + h), r, r, 20, caps=True)
+        group.use("metal").frustum((x, y, deck_z + h), (x, y, deck_z + h + 0.03), r, r * 1.02, 20)
+        group.use("dark").frustum((x, y, deck_z + h + 0.002), (x, y, deck_z + h + 0.004),
+                                  r * 0.8, r * 0.8, 20, caps=True)
+    # Star trackers looking out past the cover's sweep.
+    for x in (0.72, -0.72):
+        group.use("metal").box((x - 0.08, 0.55, deck_z), (x + 0.08, 0.75, deck_z + 0.16))
+        group.use("dark").frustum((x, 0.65, deck_z + 0.16), (x, 0.65, deck_z + 0.26),
+                                  0.05, 0.08, 12)
+    # Low-gain antennas, one fore and one aft.
+    group.use("white").frustum((0.8, -0.85, deck_z), (0.8, -0.85, deck_z + 0.25), 0.03, 0.01, 8)
+    group.frustum((-0.8, 0.0, BUS_LO[2]), (-0.8, 0.0, BUS_LO[2] - 0.25), 0.03, 0.01, 8)
+    # The launch adapter ring round the nozzle.
+    group.use("metal").frustum((0.0, 0.0, BUS_LO[2]), (0.0, 0.0, BUS_LO[2] - 0.06), 0.62, 0.58,
+                               SEGMENTS)
+
+
+def aperture(group):
+    """The main telescope's opening under the cover: a dark disc in a rim."""
+    c = (0.0, 0.65, BUS_HI[2] + 0.004)
+    group.use("metal").frustum(c, add(c, (0.0, 0.0, 0.012)), 0.28, 0.28, SEGMENTS)
+    group.use("dark").frustum(c, add(c, (0.0, 0.0, 0.010)), 0.26, 0.26, SEGMENTS, caps=True)
+
+
+def cover(group):
+    group.box((-0.35, 0.30, LID_HINGE_Z), (0.35, LID_HINGE_Y, LID_HINGE_Z + 0.02))
+    group.use("metal").box((-0.30, 0.36, LID_HINGE_Z + 0.02), (0.30, 1.00, LID_HINGE_Z + 0.03))
+    group.use("white").box((-0.22, 0.42, LID_HINGE_Z + 0.03), (0.22, 0.94, LID_HINGE_Z + 0.035))
+
+
+def main_nozzle(group):
+    """A bell from the throat at the bus's floor to the exit plane."""
+    sections = 8
+    previous = (BUS_LO[2], 0.12)
+    for k in range(1, sections + 1):
+        t = k / sections
+        here = (BUS_LO[2] - 0.22 * t, 0.12 + 0.10 * math.sqrt(t))
+        group.frustum((0.0, 0.0, previous[0]), (0.0, 0.0, here[0]), previous[1], here[1], 24)
+        previous = here
+
+
+def rcs_pods(group):
+    """A pod at each rear corner with nozzles aft and outward."""
+    for sx in (1, -1):
+        for sy in (1, -1):
+            x, y, z = 0.977 * sx, 0.85 * sy, BUS_LO[2]
+            group.use("metal").box((x - 0.04, y - 0.06, z - 0.05), (x + 0.04, y + 0.06, z))
+            group.use("nozzle")
+            group.frustum((x, y, z - 0.05), (x, y, z - 0.10), 0.012, 0.026, 10)
+            group.frustum((x + sx * 0.04, y, z - 0.025), (x + sx * 0.09, y, z - 0.025),
+                          0.010, 0.022, 10)
+            group.frustum((x, y + sy * 0.06, z - 0.025), (x, y + sy * 0.11, z - 0.025),
+                          0.010, 0.022, 10)
 
 
 def build():
@@ -220,16 +339,12 @@ def build():
         g[number] = Group(number, label, material)
         return g[number]
 
-    new(0, "bus", "foil").box(BUS_LO, BUS_HI)
-    new(1, "aia_aperture", "dark").box((-0.30, 0.35, BUS_HI[2]), (0.30, 0.95, BUS_HI[2] + 0.015))
-    new(2, "main_nozzle", "metal").frustum_z(BUS_LO[2], 0.12, BUS_LO[2] - 0.22, 0.22)
-    pods = new(3, "rcs_pods", "metal")
-    for sx in (1, -1):
-        for sy in (1, -1):
-            pods.box((0.977 * sx - 0.04, 0.85 * sy - 0.06, BUS_LO[2] - 0.05),
-                     (0.977 * sx + 0.04, 0.85 * sy + 0.06, BUS_LO[2]))
+    bus(new(0, "bus", "foil"))
+    aperture(new(1, "aia_aperture", "dark"))
+    main_nozzle(new(2, "main_nozzle", "nozzle"))
+    rcs_pods(new(3, "rcs_pods", "metal"))
     # The cover hangs from its hinge over the aperture; opened it stands up.
-    new(4, "aia_cover", "white").box((-0.35, 0.30, LID_HINGE_Z), (0.35, LID_HINGE_Y, LID_HINGE_Z + 0.02))
+    cover(new(4, "aia_cover", "white"))
     brackets = new(5, "hinge_brackets", "metal")
     for y_axis, side in ((ANT1_Y, 1), (ANT2_Y, -1)):
         y_face = side * BUS_HI[1]
@@ -291,19 +406,39 @@ HEADER = """\
 """
 
 MTL = """\
-# Materials of krv.obj.
+# Materials of krv.obj: diffuse (Kd) and specular (Ks) colours, shininess (Ns).
 newmtl foil
-Kd 0.80 0.62 0.20
+Kd 0.95 0.70 0.24
+Ks 0.95 0.80 0.40
+Ns 40
 newmtl dark
-Kd 0.05 0.05 0.08
+Kd 0.03 0.03 0.05
+Ks 0.40 0.40 0.45
+Ns 80
 newmtl metal
-Kd 0.55 0.55 0.58
+Kd 0.62 0.62 0.65
+Ks 0.60 0.60 0.60
+Ns 50
 newmtl white
-Kd 0.92 0.92 0.92
+Kd 0.93 0.93 0.90
+Ks 0.15 0.15 0.15
+Ns 10
 newmtl boom
-Kd 0.30 0.30 0.32
+Kd 0.80 0.80 0.78
+Ks 0.30 0.30 0.30
+Ns 20
 newmtl cells
-Kd 0.10 0.16 0.45
+Kd 0.06 0.10 0.36
+Ks 0.55 0.60 0.80
+Ns 120
+newmtl substrate
+Kd 0.80 0.80 0.78
+Ks 0.10 0.10 0.10
+Ns 10
+newmtl nozzle
+Kd 0.38 0.35 0.33
+Ks 0.50 0.50 0.50
+Ns 40
 """
 
 
@@ -312,10 +447,14 @@ def write():
     lines = [HEADER, "mtllib krv.mtl\n"]
     base = 1
     for grp in groups:
-        lines.append("\ng group_%02d_%s\nusemtl %s\n" % (grp.number, grp.label, grp.material))
+        lines.append("\ng group_%02d_%s\n" % (grp.number, grp.label))
         for v in grp.verts:
             lines.append("v %.4f %.4f %.4f\n" % v)
-        for a, b, c in grp.tris:
+        material = None
+        for a, b, c, m in grp.tris:
+            if m != material:
+                lines.append("usemtl %s\n" % m)
+                material = m
             lines.append("f %d %d %d\n" % (a + base, b + base, c + base))
         base += len(grp.verts)
     with open(os.path.join(HERE, "krv.obj"), "w") as f:

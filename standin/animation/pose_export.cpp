@@ -1,0 +1,64 @@
+#include "standin/animation/pose_export.h"
+
+#include <charconv>
+#include <cmath>
+
+namespace standin {
+
+namespace {
+
+void append_number(std::string& out, double v) {
+    if (std::isnan(v)) {
+        out += "\"nan\"";
+    } else if (std::isinf(v)) {
+        out += v > 0 ? "\"inf\"" : "\"-inf\"";
+    } else {
+        char buf[32];
+        const auto r = std::to_chars(buf, buf + sizeof buf, v);
+        out.append(buf, r.ptr);
+    }
+}
+
+}  // namespace
+
+std::string posed_groups_json(const VesselRecord& vessel, std::uint32_t mesh,
+                              const std::vector<AnimationStates>& sets) {
+    std::string out = "{\"mesh\":" + std::to_string(mesh) + ",\"sets\":[";
+    bool first_set = true;
+    for (const AnimationStates& states : sets) {
+        if (!first_set) out += ',';
+        first_set = false;
+        out += "{\"states\":[";
+        for (std::size_t i = 0; i < states.size(); ++i) {
+            if (i != 0) out += ',';
+            append_number(out, states[i]);
+        }
+        out += "],\"groups\":{";
+        const AnimatedMesh posed(vessel, mesh, states);
+        const Mesh* geometry = posed.geometry();
+        bool first_group = true;
+        for (const MeshGroup& g :
+             geometry != nullptr ? geometry->groups : std::vector<MeshGroup>{}) {
+            if (!first_group) out += ',';
+            first_group = false;
+            out += '"' + std::to_string(g.number) + "\":[";
+            bool first_vertex = true;
+            for (const VECTOR3& v : posed.group_vertices(g.number)) {
+                out += first_vertex ? "[" : ",[";
+                first_vertex = false;
+                append_number(out, v.x);
+                out += ',';
+                append_number(out, v.y);
+                out += ',';
+                append_number(out, v.z);
+                out += ']';
+            }
+            out += ']';
+        }
+        out += "}}";
+    }
+    out += "]}";
+    return out;
+}
+
+}  // namespace standin

@@ -1,0 +1,132 @@
+// The replay page's writer: which steps it keeps, what the page holds, and
+// that a failure leaves the previous page alone.
+#include "standin/replay/replay_writer.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+
+namespace {
+
+namespace fs = std::filesystem;
+using standin::ReplayWriter;
+using standin::TraceRecordKind;
+
+class ReplayWriterTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+        dir = fs::temp_directory_path() / ("krv_replay_" + std::string(info->name()));
+        fs::remove_all(dir);
+        fs::create_directories(dir / "data" / "Meshes" / "m");
+        fs::create_directories(dir / "data" / "Textures");
+        put(dir / "data" / "Meshes" / "m" / "m.obj", "mtllib m.mtl\nv 0 0 0\n");
+        put(dir / "data" / "Meshes" / "m" / "m.mtl",
+            "newmtl a\nmap_Kd skin.png\nmap_Ks gone.png\n");
+        put(dir / "data" / "Textures" / "skin.png", "Man");
+        put(dir / "page.html", "<p>before</p><script>__KRV_REPLAY_DATA__</script>after");
+    }
+    void TearDown() override { fs::remove_all(dir); }
+
+    static void put(const fs::path& file, const std::string& text) {
+        std::ofstream(file, std::ios::binary) << text;
+    }
+    static std::string get(const fs::path& file) {
+        std::ifstream in(file, std::ios::binary);
+        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    }
+    ReplayWriter writer(std::size_t max_steps = standin::kReplayMaxSteps) const {
+        return ReplayWriter(dir / "page.html", dir / "data", "m/m", max_steps);
+    }
+
+    fs::path dir;
+};
+
+std::string step(int n) {
+    return "{\"type\":\"step\",\"n\":" + std::to_string(n) + "}";
+}
+
+TEST_F(ReplayWriterTest, KeepsStepsEvenlyAndEveryEventFirstAndLastStepInOrder) {
+    ReplayWriter w = writer(1000);
+    w.add(TraceRecordKind::header, 0, "{\"type\":\"header\"}");
+    const int steps = 100003;
+    for (int n = 1; n <= steps; ++n) {
+        w.add(TraceRecordKind::step, n, step(n));
+        if (n % 997 == 0)
+            w.add(TraceRecordKind::event, n, "{\"type\":\"key\",\"k\":" + std::to_string(n) + "}");
+    }
+    w.add(TraceRecordKind::end, steps, "{\"type\":\"end\"}");
+    EXPECT_LE(w.kept_steps(), 1001u);
+    EXPECT_GE(w.kept_steps(), 400u);
+
+    std::string json, error;
+    ASSERT_TRUE(w.data_json(json, &error)) << error;
+    // Records in arrival order: numbers of steps and events never go back.
+    int last = 0, kept = 0, events = 0, widest_gap = 0;
+    for (auto at = json.find("{\"type\":\""); at != std::string::npos;
+         at = json.find("{\"type\":\"", at + 1)) {
+        const bool is_step = json.compare(at, 15, "{\"type\":\"step\",") == 0;
+        const bool is_key = json.compare(at, 14, "{\"type\":\"key\",") == 0;
+        if (!is_step && !is_key) continue;
+        const int n = std::stoi(json.substr(json.find(':', at + 14) + 1));
+        EXPECT_GE(n, last);
+        if (is_step) {
+            if (kept == 0) {
+                EXPECT_EQ(n, 1);
+            } else {
+                widest_gap = std::max(widest_gap, n - last);
+            }
+            ++kept;
+        } else {
+            ++events;
+        }
+        last = n;
+    }
+    EXPECT_EQ(events, steps / 997);
+    EXPECT_EQ(static_cast<std::size_t>(kept), w.kept_steps());
+    EXPECT_EQ(last, steps);  // the last step is the last record numbered
+    EXPECT_LE(widest_gap, 4 * steps / 1000);
+    EXPECT_EQ(json.rfind("{\"type\":\"end\"}"), json.find("{\"type\":\"end\"}"));
+}
+
+TEST_F(ReplayWriterTest, PageHoldsTheDataWithNothingThatClosesItsScript) {
+    ReplayWriter w = writer();
+    w.add(TraceRecordKind::header, 0, "{\"type\":\"header\"}");
+    w.add(TraceRecordKind::event, 1, "{\"type\":\"hud\",\"texts\":[{\"text\":\"</script><b>\"}]}");
+    w.add(TraceRecordKind::step, 1, step(1));
+    std::string error;
+    ASSERT_TRUE(w.write(dir / "replay.html", &error)) << error;
+    const std::string page = get(dir / "replay.html");
+    EXPECT_EQ(page.find("<p>before</p><script>{\"format\":1,\"records\":[{\"type\":\"header\"}"),
+              0u);
+    EXPECT_EQ(page.substr(page.size() - 14), "</script>after");
+    EXPECT_EQ(page.find("</script>"), page.size() - 14);
+    EXPECT_NE(page.find("\\u003c/script>\\u003cb>"), std::string::npos);
+    EXPECT_NE(page.find("\"obj\":\"mtllib m.mtl\\nv 0 0 0\\n\""), std::string::npos);
+    EXPECT_NE(page.find("\"mtl\":\"newmtl a\\nmap_Kd skin.png\\nmap_Ks gone.png\\n\""),
+              std::string::npos);
+    // A texture is there in base64; one the installation lacks is left out.
+    EXPECT_NE(page.find("\"textures\":{\"skin.png\":\"TWFu\"}"), std::string::npos);
+    EXPECT_FALSE(fs::exists(dir / "replay.html.tmp"));
+}
+
+TEST_F(ReplayWriterTest, AFailureNamesTheFileAndLeavesThePreviousPage) {
+    put(dir / "replay.html", "previous");
+    std::string error;
+    put(dir / "page.html", "<script>no placeholder</script>");
+    EXPECT_FALSE(writer().write(dir / "replay.html", &error));
+    EXPECT_NE(error.find("page.html"), std::string::npos) << error;
+    put(dir / "page.html", "__KRV_REPLAY_DATA__ __KRV_REPLAY_DATA__");
+    EXPECT_FALSE(writer().write(dir / "replay.html", &error));
+    put(dir / "page.html", "__KRV_REPLAY_DATA__");
+    fs::remove(dir / "data" / "Meshes" / "m" / "m.obj");
+    EXPECT_FALSE(writer().write(dir / "replay.html", &error));
+    EXPECT_NE(error.find("m.obj"), std::string::npos) << error;
+    EXPECT_FALSE(writer().write(dir / "no_such_dir" / "replay.html", &error));
+    EXPECT_EQ(get(dir / "replay.html"), "previous");
+}
+
+}  // namespace
