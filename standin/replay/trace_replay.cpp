@@ -47,6 +47,7 @@ TraceReplayResult write_replay_from_trace(const std::filesystem::path& trace,
     }
     std::string line, mesh = "krv/krv";
     std::getline(in, line);
+    if (!line.empty() && line.back() == '\r') line.pop_back();
     if (string_field(line, "type") != "header") {
         r.bad_trace = true;
         r.error = trace.string() + ":1: the first record is not a trace header";

@@ -55,7 +55,12 @@ function defaultRunArgs(dir) {
 
 function runKrvsim(args) {
   const started = Date.now();
-  execFileSync(krvsim, ['--no-progress', ...args], { cwd: root, stdio: ['ignore', 'ignore', 'inherit'] });
+  try {
+    execFileSync(krvsim, ['--no-progress', ...args], { cwd: root, stdio: ['ignore', 'ignore', 'pipe'], maxBuffer: 1 << 26 });
+  } catch (err) {
+    console.error(`browser_test: krvsim ${args.join(' ')} failed:\n${err.stderr ?? err}`);
+    process.exit(1);
+  }
   return Date.now() - started;
 }
 
