@@ -15,13 +15,12 @@
 #include <filesystem>
 #include <fstream>
 #include <limits>
+#include <nlohmann/json.hpp>
 #include <random>
 #include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
-
-#include <nlohmann/json.hpp>
 
 #include "standin/runner/hud_svg.h"
 #include "standin/runner/json_out.h"
@@ -235,8 +234,8 @@ TEST(KrvsimReplay, APageFromItsOwnTraceOrFromTheNamedOne) {
         EXPECT_EQ(e.path(), page) << "left beside the page";
 
     const fs::path trace = dir / "named.jsonl";
-    const Outcome named = krvsim({"--until", "10", "--trace", trace.string(), "--replay",
-                                  (dir / "named.html").string()});
+    const Outcome named = krvsim(
+        {"--until", "10", "--trace", trace.string(), "--replay", (dir / "named.html").string()});
     ASSERT_EQ(named.status, 0) << named.err;
     expect_whole_page(dir / "named.html", "until");
     EXPECT_NE(read(trace).find("{\"type\":\"end\""), std::string::npos);
@@ -246,7 +245,8 @@ TEST(KrvsimReplay, APageFromItsOwnTraceOrFromTheNamedOne) {
 // --poses: one posed set per line of states, the booms moved by "ant"; a
 // bad number named by file and line.
 TEST(KrvsimPoses, OneSetPerLineAndBadStatesNamedByLine) {
-    const fs::path states = write("states.txt", "# ant rot tilt1 tilt2 solp lid\n0 0 0 0 0 0\n\n1 0 0 0 0 0\n");
+    const fs::path states =
+        write("states.txt", "# ant rot tilt1 tilt2 solp lid\n0 0 0 0 0 0\n\n1 0 0 0 0 0\n");
     const fs::path json = scratch("poses.json");
     const Outcome o = krvsim({"--poses", states.string(), "--poses-out", json.string()});
     ASSERT_EQ(o.status, 0) << o.err;

@@ -2,14 +2,14 @@
 // that a failure leaves the previous page alone.
 #include "standin/replay/replay_writer.h"
 
-#include "standin/replay/trace_replay.h"
-
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
+
+#include "standin/replay/trace_replay.h"
 
 namespace {
 

@@ -20,9 +20,15 @@ std::vector<AnimationStates> read_pose_states(std::istream& in, const std::strin
             errno = 0;
             char* end = nullptr;
             const double v = std::strtod(word.c_str(), &end);
-            if (*end != '\0' || errno != 0 || !std::isfinite(v))
-                throw std::runtime_error(name + ":" + std::to_string(number) + ": '" + word +
-                                         "' is not a finite number");
+            if (*end != '\0' || errno != 0 || !std::isfinite(v)) {
+                std::string message = name;
+                message += ':';
+                message += std::to_string(number);
+                message += ": '";
+                message += word;
+                message += "' is not a finite number";
+                throw std::runtime_error(message);
+            }
             states.push_back(v);
         }
         if (!states.empty()) sets.push_back(std::move(states));

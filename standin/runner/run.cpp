@@ -184,8 +184,8 @@ int run(const Options& o, std::FILE* out, std::FILE* err) {
         if (!replay_trace.path.empty())
             traced.trace_every = std::max(
                 o.trace_every,
-                static_cast<int>(std::min(
-                    1e9, std::ceil((until - start) / o.dt / static_cast<double>(kReplayMaxSteps)))));
+                static_cast<int>(std::min(1e9, std::ceil((until - start) / o.dt /
+                                                         static_cast<double>(kReplayMaxSteps)))));
         if (!o.svg.empty()) std::filesystem::create_directories(o.svg);
         // A trace or calls log on standard output has it to itself: the HUD
         // frames and reports are in the trace, or can be had from a run
@@ -245,8 +245,8 @@ int run(const Options& o, std::FILE* out, std::FILE* err) {
 
         // Outputs.
         if (signal == 0) huds.draw_at_end(record);
-        write_outputs(o, record, huds, samples, file_names, steps,
-                      signal == 0 ? "until" : "signal", trace_path, paths.data);
+        write_outputs(o, record, huds, samples, file_names, steps, signal == 0 ? "until" : "signal",
+                      trace_path, paths.data);
         write_calls();
         if (calls_out) {
             calls_out->close();
