@@ -112,17 +112,18 @@ void write_outputs(const Options& o, RunRecord& run, HudSchedule& huds, SampleSc
         run.trace->end(t, steps, reason);
         if (!o.trace.empty() && o.trace != "-") run.summary.file("trace", o.trace);
     }
-    if (!o.replay.empty()) {
-        const TraceReplayResult page =
-            write_replay_from_trace(trace_path, o.replay, KRV_REPLAY_TEMPLATE, data);
-        if (!page.ok) throw std::runtime_error("--replay: " + page.error);
-        run.summary.file("replay", o.replay);
-    }
     for (const auto& f : huds.files()) run.summary.file("HUD frame", f);
     for (const auto& f : samples.write(run, file_names)) run.summary.file("drift plot", f);
     if (!o.save.empty()) {
         write_file_atomically("--save", o.save, sim.scenario_text());
         run.summary.file("scenario", o.save);
+    }
+    // Last of the files: it reads the whole trace back.
+    if (!o.replay.empty()) {
+        const TraceReplayResult page =
+            write_replay_from_trace(trace_path, o.replay, KRV_REPLAY_TEMPLATE, data);
+        if (!page.ok) throw std::runtime_error("--replay: " + page.error);
+        run.summary.file("replay", o.replay);
     }
     if (run.out != nullptr) std::fflush(run.out);
     run.summary.finish(sim, t, steps, reason);
