@@ -15,6 +15,7 @@
 #include <filesystem>
 #include <fstream>
 #include <limits>
+#include <nlohmann/json.hpp>
 #include <random>
 #include <sstream>
 #include <string>
@@ -158,6 +159,8 @@ TEST(KrvsimRefusals, TimesOutsideTheRunAndBadOutputsStopItBeforeItStarts) {
         {{"--modules", broken_modules.string()}, "--modules " + broken_modules.string()},
         {{"/nonexistent.scn"}, "No such file or directory"},
         {{fs::temp_directory_path().string()}, "is a folder"},
+        {{"--replay", "/nonexistent/dir/replay.html"}, "--replay"},
+        {{"--poses", "/nonexistent/states.txt"}, "--poses"},
     };
     for (auto& c : cases) {
         c.args.insert(c.args.end(), {"--trace", trace.string()});
@@ -168,14 +171,36 @@ TEST(KrvsimRefusals, TimesOutsideTheRunAndBadOutputsStopItBeforeItStarts) {
     }
 }
 
+bool replay_template_built() {
+    return fs::is_regular_file(KRV_REPLAY_TEMPLATE);
+}
+
+// The page's data block is filled in and ends with the run's end record.
+void expect_whole_page(const fs::path& page, const std::string& reason) {
+    const std::string text = read(page);
+    EXPECT_EQ(text.find("__KRV_REPLAY_DATA__"), std::string::npos) << page;
+    EXPECT_NE(text.find("{\"type\":\"end\""), std::string::npos) << page;
+    EXPECT_NE(text.find("\"reason\":\"" + reason + "\""), std::string::npos) << page;
+}
+
 TEST(KrvsimSignals, SigtermEndsTheRunWithEveryOutputWhole) {
     const fs::path trace = scratch("stopped.jsonl");
     const fs::path save = scratch("stopped.scn");
     const fs::path summary = scratch("stopped.json");
-    const Outcome o = krvsim(
-        {std::string(KRV_SOURCE_DIR) + "/data/Scenarios/krv_tracking.scn", "--until", "2592000",
-         "--trace", trace.string(), "--save", save.string(), "--summary", summary.string()},
-        700);
+    const fs::path page = scratch("stopped.html");
+    std::vector<std::string> args = {
+        std::string(KRV_SOURCE_DIR) + "/data/Scenarios/krv_tracking.scn",
+        "--until",
+        "2592000",
+        "--trace",
+        trace.string(),
+        "--save",
+        save.string(),
+        "--summary",
+        summary.string()};
+    if (replay_template_built()) args.insert(args.end(), {"--replay", page.string()});
+    const Outcome o = krvsim(args, 700);
+    if (replay_template_built()) expect_whole_page(page, "signal");
     EXPECT_EQ(o.status, 143) << o.err;
     const std::string text = read(trace);
     ASSERT_FALSE(text.empty());
@@ -186,6 +211,56 @@ TEST(KrvsimSignals, SigtermEndsTheRunWithEveryOutputWhole) {
     EXPECT_NO_THROW(standin::read_scenario_file(save));
     EXPECT_NE(read(summary).find("\"reason\":\"signal\""), std::string::npos);
     EXPECT_NE(o.err.find("krvsim summary"), std::string::npos);
+}
+
+// Without --trace the page comes from a trace of krvsim's own that is gone
+// afterwards; with it, from that file. Without a built template nothing runs.
+TEST(KrvsimReplay, APageFromItsOwnTraceOrFromTheNamedOne) {
+    const fs::path dir = scratch("replay");
+    fs::create_directories(dir);
+    const fs::path page = dir / "own.html";
+    const Outcome own = krvsim({"--until", "30", "--key", "5:G", "--replay", page.string()});
+    if (!replay_template_built()) {
+        EXPECT_EQ(own.status, 2);
+        EXPECT_NE(own.err.find("--replay: the viewer's page template"), std::string::npos);
+        EXPECT_FALSE(fs::exists(page));
+        return;
+    }
+    ASSERT_EQ(own.status, 0) << own.err;
+    expect_whole_page(page, "until");
+    EXPECT_NE(read(page).find("\"travel_end\""), std::string::npos);
+    EXPECT_NE(own.err.find("wrote replay: " + page.string()), std::string::npos) << own.err;
+    for (const auto& e : fs::directory_iterator(dir))
+        EXPECT_EQ(e.path(), page) << "left beside the page";
+
+    const fs::path trace = dir / "named.jsonl";
+    const Outcome named = krvsim(
+        {"--until", "10", "--trace", trace.string(), "--replay", (dir / "named.html").string()});
+    ASSERT_EQ(named.status, 0) << named.err;
+    expect_whole_page(dir / "named.html", "until");
+    EXPECT_NE(read(trace).find("{\"type\":\"end\""), std::string::npos);
+    EXPECT_THROW(parse({"--trace", "-", "--replay", "r.html"}), standin::OptionsError);
+}
+
+// --poses: one posed set per line of states, the booms moved by "ant"; a
+// bad number named by file and line.
+TEST(KrvsimPoses, OneSetPerLineAndBadStatesNamedByLine) {
+    const fs::path states =
+        write("states.txt", "# ant rot tilt1 tilt2 solp lid\n0 0 0 0 0 0\n\n1 0 0 0 0 0\n");
+    const fs::path json = scratch("poses.json");
+    const Outcome o = krvsim({"--poses", states.string(), "--poses-out", json.string()});
+    ASSERT_EQ(o.status, 0) << o.err;
+    const auto poses = nlohmann::json::parse(read(json));
+    ASSERT_EQ(poses["sets"].size(), 2u);
+    EXPECT_EQ(poses["sets"][1]["states"][0], 1.0);
+    EXPECT_EQ(poses["sets"][0]["groups"]["0"], poses["sets"][1]["groups"]["0"]) << "the body";
+    EXPECT_NE(poses["sets"][0]["groups"]["7"], poses["sets"][1]["groups"]["7"]) << "a boom";
+
+    const Outcome bad =
+        krvsim({"--poses", write("bad_states.txt", "0 0 0 0 0 0\n0 0 nan 0 0 0\n").string()});
+    EXPECT_EQ(bad.status, 2);
+    EXPECT_NE(bad.err.find("bad_states.txt:2: 'nan' is not a finite number"), std::string::npos)
+        << bad.err;
 }
 
 TEST(KrvsimOutputs, TraceToStandardOutputAndTheSummaryOnStandardError) {

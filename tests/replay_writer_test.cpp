@@ -9,6 +9,8 @@
 #include <iterator>
 #include <string>
 
+#include "standin/replay/trace_replay.h"
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -127,6 +129,31 @@ TEST_F(ReplayWriterTest, AFailureNamesTheFileAndLeavesThePreviousPage) {
     EXPECT_NE(error.find("m.obj"), std::string::npos) << error;
     EXPECT_FALSE(writer().write(dir / "no_such_dir" / "replay.html", &error));
     EXPECT_EQ(get(dir / "replay.html"), "previous");
+}
+
+// A trace file read back: the header's mesh, carriage returns dropped, and a
+// line that is no record named by its number with nothing written.
+TEST_F(ReplayWriterTest, ATraceFileReadBackOrItsBadLineNamed) {
+    const auto from_trace = [&](const std::string& text) {
+        put(dir / "trace.jsonl", text);
+        return standin::write_replay_from_trace(dir / "trace.jsonl", dir / "replay.html",
+                                                dir / "page.html", dir / "data");
+    };
+    const std::string header = "{\"type\":\"header\",\"mesh\":\"m/m\"}\r\n";
+    auto r = from_trace(header + "{\"type\":\"step\",\"t\":1}\r\n\n{\"type\":\"end\",\"t\":1}\n");
+    ASSERT_TRUE(r.ok) << r.error;
+    EXPECT_EQ(r.kept_steps, 1u);
+    EXPECT_NE(get(dir / "replay.html").find("{\"type\":\"end\",\"t\":1}"), std::string::npos);
+
+    fs::remove(dir / "replay.html");
+    r = from_trace(header + "{\"type\":\"step\",\"t\":1}\n{\"type\":\"step\"}\n");
+    EXPECT_TRUE(!r.ok && r.bad_trace);
+    EXPECT_NE(r.error.find("trace.jsonl:3:"), std::string::npos) << r.error;
+    r = from_trace("{\"type\":\"step\",\"t\":1}\n");
+    EXPECT_NE(r.error.find("trace.jsonl:1: the first record is not a trace header"),
+              std::string::npos)
+        << r.error;
+    EXPECT_FALSE(fs::exists(dir / "replay.html"));
 }
 
 }  // namespace

@@ -119,6 +119,10 @@ void convert(const Given& g, Options& o) {
     for (const auto& f : g.faults) o.faults.push_back(parse_fault(f));
     if (o.trace == "-" && o.calls == "-")
         throw OptionsError("--calls -: standard output already carries the trace (--trace -)");
+    if (!o.replay.empty() && o.trace == "-")
+        throw OptionsError("--replay: the page is made from the trace; give --trace a file, not -");
+    if (!o.poses_out.empty() && o.poses.empty())
+        throw OptionsError("--poses-out: needs --poses STATES");
     o.attitude_hold = !g.no_hold;
     o.progress = !g.no_progress;
 }
@@ -188,6 +192,18 @@ CommandLine parse_command_line(const std::vector<std::string>& args,
                         "the host answers falsely from FROM up to TO seconds; repeatable. KIND: "
                         "no-earth, no-elements, zero-earth-vector, geo-period"))
         ->type_name("FROM:TO:KIND");
+    one(app.add_option("--replay", o.replay,
+                       "write the run's 3-D replay: one self-contained HTML page to open in a "
+                       "browser"))
+        ->type_name("PATH");
+    one(app.add_option("--poses", o.poses,
+                       "instead of running, write the first vessel's mesh groups posed by the "
+                       "host at each line of animation states in STATES (the states in id "
+                       "order, blank-separated; - for standard input) as JSON"))
+        ->type_name("STATES");
+    one(app.add_option("--poses-out", o.poses_out,
+                       "where --poses writes (default standard output)"))
+        ->type_name("PATH");
     one(app.add_option("--svg", o.svg, "write an SVG of each HUD frame and a drift plot into DIR"))
         ->type_name("DIR");
     app.add_flag("--no-hold", g.no_hold,

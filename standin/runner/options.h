@@ -45,6 +45,9 @@ struct Options {
     std::string svg;
     std::string calls;                // JSON Lines of the host calls; "-": standard output
     std::vector<FaultWindow> faults;  // host faults on demand
+    std::string replay;               // the self-contained replay page (HTML)
+    std::string poses;                // animation state sets to pose instead of running; "-": stdin
+    std::string poses_out;            // where the posed groups go; empty or "-": standard output
     bool attitude_hold = true;
     bool progress = true;
     bool report = false;  // print each vessel's declared make-up before the run

@@ -1,15 +1,22 @@
 #include "standin/runner/run.h"
 
 #include <algorithm>
+#include <cmath>
 #include <csignal>
 #include <filesystem>
+#include <fstream>
+#include <iostream>
 #include <memory>
 #include <stdexcept>
 
+#include "standin/animation/pose_export.h"
 #include "standin/core/vessel_report.h"
+#include "standin/replay/replay_writer.h"
+#include "standin/replay/trace_replay.h"
 #include "standin/runner/calls_writer.h"
 #include "standin/runner/install_paths.h"
 #include "standin/runner/output_file.h"
+#include "standin/runner/pose_states.h"
 #include "standin/runner/progress_bar.h"
 #include "standin/runner/run_summary.h"
 #include "standin/runner/schedules.h"
@@ -35,6 +42,12 @@ void check_outputs(const Options& o) {
     check_output_folder("--summary", o.summary);
     check_output_folder("--trace", o.trace);
     check_output_folder("--calls", o.calls);
+    check_output_folder("--replay", o.replay);
+    if (o.poses_out != "-") check_output_folder("--poses-out", o.poses_out);
+    if (!o.replay.empty() && !std::filesystem::is_regular_file(KRV_REPLAY_TEMPLATE))
+        throw std::runtime_error("--replay: the viewer's page template '" +
+                                 std::string(KRV_REPLAY_TEMPLATE) +
+                                 "' was not built (building it needs node and npm)");
     if (!o.modules.empty() && !std::filesystem::is_directory(o.modules))
         throw std::runtime_error("--modules: '" + o.modules + "' is not a folder");
 }
@@ -53,21 +66,64 @@ std::vector<std::string> vessel_file_names(Simulation& sim) {
     return names;
 }
 
+// The trace --replay reads back when no --trace is kept: beside the page,
+// gone when the run ends however it ends.
+struct ReplayTrace {
+    std::string path;
+    explicit ReplayTrace(const Options& o)
+        : path(o.replay.empty() || !o.trace.empty() ? std::string() : o.replay + ".trace.tmp") {}
+    ~ReplayTrace() {
+        std::error_code ec;
+        if (!path.empty()) std::filesystem::remove(path, ec);
+    }
+    ReplayTrace(const ReplayTrace&) = delete;
+    ReplayTrace& operator=(const ReplayTrace&) = delete;
+};
+
+// --poses: the first vessel's mesh groups posed at each state set, instead
+// of a run. Throws std::runtime_error naming the file at fault.
+void write_poses(const Options& o, Simulation& sim, std::FILE* out) {
+    std::vector<AnimationStates> sets;
+    if (o.poses == "-") {
+        sets = read_pose_states(std::cin, "<stdin>");
+    } else {
+        std::ifstream in(o.poses);
+        if (!in) throw std::runtime_error("--poses: '" + o.poses + "' cannot be read");
+        sets = read_pose_states(in, o.poses);
+    }
+    if (sim.vessels().empty()) throw std::runtime_error("--poses: the scenario holds no vessel");
+    const std::string json = posed_groups_json(*sim.vessels().front()->record, 0, sets) + "\n";
+    if (o.poses_out.empty() || o.poses_out == "-") {
+        std::fwrite(json.data(), 1, json.size(), out);
+        if (std::fflush(out) != 0) throw std::runtime_error("--poses: standard output failed");
+    } else {
+        write_file_atomically("--poses-out", o.poses_out, json);
+    }
+}
+
 // The end of the run: the trace's last line, the files asked for, the
 // summary. Throws std::runtime_error for a file that cannot be written.
 void write_outputs(const Options& o, RunRecord& run, HudSchedule& huds, SampleSchedule& samples,
-                   const std::vector<std::string>& file_names, long steps, const char* reason) {
+                   const std::vector<std::string>& file_names, long steps, const char* reason,
+                   const std::string& trace_path, const std::filesystem::path& data) {
     Simulation& sim = run.sim;
     const double t = sim.world().sim_time();
     if (run.trace != nullptr) {
         run.trace->end(t, steps, reason);
-        if (o.trace != "-") run.summary.file("trace", o.trace);
+        if (!o.trace.empty() && o.trace != "-") run.summary.file("trace", o.trace);
     }
     for (const auto& f : huds.files()) run.summary.file("HUD frame", f);
     for (const auto& f : samples.write(run, file_names)) run.summary.file("drift plot", f);
     if (!o.save.empty()) {
         write_file_atomically("--save", o.save, sim.scenario_text());
         run.summary.file("scenario", o.save);
+    }
+    // Last of the files: it reads the whole trace back.
+    if (!o.replay.empty()) {
+        const TraceReplayResult page =
+            write_replay_from_trace(trace_path, o.replay, KRV_REPLAY_TEMPLATE, data);
+        if (!page.ok) throw std::runtime_error("--replay: " + page.error);
+        run.summary.file("replay", o.replay);
     }
     if (run.out != nullptr) std::fflush(run.out);
     run.summary.finish(sim, t, steps, reason);
@@ -107,7 +163,11 @@ int run(const Options& o, std::FILE* out, std::FILE* err) {
         CallLog calls;
         FaultSchedule faults;
         for (const auto& f : o.faults) faults.add(f);
-        const bool recording = !o.calls.empty() || !o.trace.empty();
+        // --replay without --trace: a trace of its own, thinned to what the
+        // page keeps, read back after the run.
+        const ReplayTrace replay_trace(o);
+        const std::string trace_path = replay_trace.path.empty() ? o.trace : replay_trace.path;
+        const bool recording = !o.calls.empty() || !trace_path.empty();
         std::unique_ptr<CallsWriter> calls_out;
         if (!o.calls.empty()) calls_out = std::make_unique<CallsWriter>(o.calls);
         Simulation sim(read_scenario_file(file), o.modules, paths.data,
@@ -115,7 +175,18 @@ int run(const Options& o, std::FILE* out, std::FILE* err) {
         OrbitalWorld& world = sim.world();
         world.set_attitude_hold(o.attitude_hold);
         const double start = world.sim_time();
+        if (!o.poses.empty()) {
+            write_poses(o, sim, out);
+            return 0;
+        }
         const double until = end_time(o, world);
+        Options traced = o;
+        traced.trace = trace_path;
+        if (!replay_trace.path.empty())
+            traced.trace_every = std::max(
+                o.trace_every,
+                static_cast<int>(std::min(1e9, std::ceil((until - start) / o.dt /
+                                                         static_cast<double>(kReplayMaxSteps)))));
         if (!o.svg.empty()) std::filesystem::create_directories(o.svg);
         // A trace or calls log on standard output has it to itself: the HUD
         // frames and reports are in the trace, or can be had from a run
@@ -126,13 +197,13 @@ int run(const Options& o, std::FILE* out, std::FILE* err) {
                 std::fputs(vessel_report(sim.host(), *v->record).c_str(), text_out);
 
         std::unique_ptr<TraceWriter> trace;
-        if (!o.trace.empty()) trace = std::make_unique<TraceWriter>(o.trace, o);
+        if (!trace_path.empty()) trace = std::make_unique<TraceWriter>(trace_path, traced);
         RunSummary summary(sim);
         ProgressBar progress(start, until, o.progress);
         const double eps = 1e-3 * o.dt;
         RunRecord record{sim, text_out, trace.get(), summary, progress, eps};
         StepRecorder recorder(sim, recording ? &calls : nullptr, trace.get(), summary,
-                              o.trace_every, until, eps);
+                              traced.trace_every, until, eps);
         const std::vector<std::string> file_names = vessel_file_names(sim);
         KeySchedule keys(o.keys);
         BurnSchedule burns(o.burns, sim, err);
@@ -175,8 +246,8 @@ int run(const Options& o, std::FILE* out, std::FILE* err) {
 
         // Outputs.
         if (signal == 0) huds.draw_at_end(record);
-        write_outputs(o, record, huds, samples, file_names, steps,
-                      signal == 0 ? "until" : "signal");
+        write_outputs(o, record, huds, samples, file_names, steps, signal == 0 ? "until" : "signal",
+                      trace_path, paths.data);
         write_calls();
         if (calls_out) {
             calls_out->close();

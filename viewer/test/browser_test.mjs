@@ -1,16 +1,18 @@
-// The replay page in a real browser (Debian's headless Chromium, WebGL
-// through SwiftShader), driven by puppeteer-core:
+// The replay page of real runs in a real browser (Debian's headless
+// Chromium, WebGL through SwiftShader), driven by puppeteer-core:
 //   node test/browser_test.mjs --build BUILD_DIR --out OUT_DIR
-// BUILD_DIR holds krvreplay and krvpose (built by the default preset).
-// Writes screenshots and measurements.json into OUT_DIR; exits 1 on a failed
-// check, 2 on bad usage or a missing browser.
+// BUILD_DIR holds krvsim (built by the default preset). The test runs
+// scripts/run's default flight with its outputs in OUT_DIR, and a 30-day
+// run at 60 s steps, and checks their pages against the traces and against
+// krvsim's own posing (--poses). Writes screenshots and measurements.json
+// into OUT_DIR; exits 1 on a failed check, 2 on bad usage or a missing
+// browser.
 import { execFileSync } from 'node:child_process';
-import { existsSync, mkdirSync, mkdtempSync, rmSync, statSync, writeFileSync } from 'node:fs';
+import { existsSync, mkdirSync, mkdtempSync, readFileSync, rmSync, statSync, writeFileSync } from 'node:fs';
 import { tmpdir } from 'node:os';
-import { join, resolve } from 'node:path';
-import { pathToFileURL } from 'node:url';
+import { dirname, join, resolve } from 'node:path';
+import { fileURLToPath, pathToFileURL } from 'node:url';
 import puppeteer from 'puppeteer-core';
-import { makeTrace } from './make_fixture.mjs';
 
 const args = process.argv.slice(2);
 const opt = (name, fallback) => {
@@ -19,10 +21,10 @@ const opt = (name, fallback) => {
 };
 const build = resolve(opt('--build', 'build/default'));
 const out = resolve(opt('--out', 'build/viewer-test'));
-const krvreplay = join(build, 'standin', 'replay', 'krvreplay');
-const krvpose = join(build, 'standin', 'replay', 'krvpose');
+const root = resolve(dirname(fileURLToPath(import.meta.url)), '..', '..');
+const krvsim = join(build, 'standin', 'krvsim');
 const browserPath = process.env.KRV_CHROMIUM ?? ['/usr/bin/chromium-headless-shell', '/usr/bin/chromium'].find(existsSync);
-for (const [what, file] of [['krvreplay', krvreplay], ['krvpose', krvpose], ['a Chromium', browserPath]]) {
+for (const [what, file] of [['krvsim', krvsim], ['a Chromium', browserPath]]) {
   if (!file || !existsSync(file)) {
     console.error(`browser_test: ${what} not found${file ? ` at ${file}` : ''}`);
     process.exit(2);
@@ -36,23 +38,55 @@ const check = (ok, what) => {
   if (!ok) failures.push(what);
 };
 
-function writeReplay(name, trace) {
-  const jsonl = join(out, `${name}.jsonl`);
-  const html = join(out, `${name}.html`);
-  writeFileSync(jsonl, trace.map((r) => JSON.stringify(r)).join('\n') + '\n');
-  execFileSync(krvreplay, [jsonl, html], { stdio: ['ignore', 'inherit', 'inherit'] });
-  return html;
+// scripts/run's own krvsim arguments for its default flight (the command
+// after "$krvsim" up to the pipe), its outputs moved from out/ into `dir`.
+function defaultRunArgs(dir) {
+  const lines = readFileSync(join(root, 'scripts', 'run'), 'utf8').split('\n');
+  const first = lines.findIndex((l) => /^"\$krvsim" --/.test(l));
+  if (first < 0) throw new Error('scripts/run: no default krvsim command found');
+  let command = '';
+  for (let i = first; i < lines.length; ++i) {
+    command += ' ' + lines[i].replace(/\\\s*$/, '');
+    if (!/\\\s*$/.test(lines[i])) break;
+  }
+  command = command.slice(0, command.indexOf('|') < 0 ? undefined : command.indexOf('|'));
+  return command.trim().split(/\s+/).slice(1).map((a) => (a === 'out' ? dir : a.replace(/^out\//, `${dir}/`)));
 }
+
+function runKrvsim(args) {
+  const started = Date.now();
+  try {
+    execFileSync(krvsim, ['--no-progress', ...args], { cwd: root, stdio: ['ignore', 'ignore', 'pipe'], maxBuffer: 1 << 26 });
+  } catch (err) {
+    console.error(`browser_test: krvsim ${args.join(' ')} failed:\n${err.stderr ?? err}`);
+    process.exit(1);
+  }
+  return Date.now() - started;
+}
+
+const readTrace = (file) => readFileSync(file, 'utf8').split('\n').filter((l) => l).map((l) => JSON.parse(l));
 
 const angleDeg = (a, b) => {
   const c = [a[1] * b[2] - a[2] * b[1], a[2] * b[0] - a[0] * b[2], a[0] * b[1] - a[1] * b[0]];
   return (Math.atan2(Math.hypot(...c), a[0] * b[0] + a[1] * b[1] + a[2] * b[2]) * 180) / Math.PI;
 };
 
-const defaultTrace = makeTrace({ until: 600, dt: 1 });
-const largeTrace = makeTrace({ until: 30 * 86400, dt: 60, relocate: true, hudEvery: 3600 });
-const defaultHtml = writeReplay('replay', defaultTrace);
-const largeHtml = writeReplay('replay_30d', largeTrace);
+const runArgs = defaultRunArgs(out);
+const traceArg = runArgs[runArgs.indexOf('--trace') + 1];
+const defaultHtml = runArgs[runArgs.indexOf('--replay') + 1];
+if (!runArgs.includes('--trace') || !runArgs.includes('--replay')) {
+  console.error('browser_test: scripts/run\'s default flight writes no trace or no replay');
+  process.exit(2);
+}
+console.log(`default run: krvsim ${runArgs.join(' ')}`);
+runKrvsim(runArgs);
+const defaultTrace = readTrace(traceArg);
+// 30 days at 60 s steps, the page from krvsim's own thinned trace.
+const largeHtml = join(out, 'replay_30d.html');
+const tracking = readFileSync(join(root, 'data', 'Scenarios', 'krv_tracking.scn'), 'utf8');
+const trackingStart = Number(/^TIME\s+(\S+)/m.exec(tracking)[1]);
+const largeRunMs = runKrvsim([join(root, 'data', 'Scenarios', 'krv_tracking.scn'), '--until', String(trackingStart + 30 * 86400),
+  '--dt', '60', '--hud-every', '3600', '--replay', largeHtml]);
 
 const profile = mkdtempSync(join(tmpdir(), 'krv-chromium-'));
 const browser = await puppeteer.launch({
@@ -97,8 +131,14 @@ try {
 
   // Poses against the stand-in's own engine.
   const header = defaultTrace[0].vessels[0];
-  const ids = header.animations.map((a) => a.name);
-  const times = [0, 8, 10, 14, 26, 60, 150, 420, 600];
+  const ids = [...header.animations].sort((a, b) => a.id - b.id).map((a) => a.name);
+  const steps = defaultTrace.filter((r) => r.type === 'step');
+  const start = steps[0].t, end = steps[steps.length - 1].t;
+  // Stowed, each mechanism on its way (a few seconds after each key), out, and across the run.
+  const keyTimes = defaultTrace.filter((r) => r.type === 'key').map((r) => r.t);
+  const times = [...new Set([start, ...keyTimes.flatMap((k) => [k + 3, k + 6, k + 11]),
+    ...[0.1, 0.25, 0.5, 0.75].map((f) => start + f * (end - start)), end]
+    .filter((t) => t >= start && t <= end).map((t) => Math.round(t)))].sort((a, b) => a - b);
   const viewer = [];
   for (const t of times) {
     viewer.push(await page.evaluate((t) => {
@@ -110,17 +150,19 @@ try {
     }, t));
   }
   const statesText = viewer.map((v) => ids.map((n) => v.states[n]).join(' ')).join('\n') + '\n';
-  const host = JSON.parse(execFileSync(krvpose, ['-'], { input: statesText, maxBuffer: 1 << 28 }).toString());
-  let worst = 0, groupsChecked = 0, countsDiffer = [];
+  const host = JSON.parse(execFileSync(krvsim, ['--no-progress', '--poses', '-'], { input: statesText, maxBuffer: 1 << 28 }).toString());
+  let worst = 0, groupsChecked = 0, hostGroups = 0, countsDiffer = [];
   host.sets.forEach((set, k) => {
     for (const [g, verts] of Object.entries(set.groups)) {
+      ++hostGroups;
       const mine = viewer[k].groups[g];
       if (!mine || mine.length !== verts.length) { countsDiffer.push(`t=${times[k]} group ${g}`); continue; }
       ++groupsChecked;
       verts.forEach((v, i) => { for (let a = 0; a < 3; ++a) worst = Math.max(worst, Math.abs(v[a] - mine[i][a])); });
     }
   });
-  check(countsDiffer.length === 0 && groupsChecked === times.length * 22, `every group of the mesh posed at ${times.length} times (${groupsChecked} group poses; ${countsDiffer.join(', ') || 'no vertex count differs'})`);
+  check(host.sets.length === times.length && hostGroups >= times.length * 20 && countsDiffer.length === 0 && groupsChecked === hostGroups,
+    `every group of the mesh posed at ${times.length} times, ${times.join(', ')} s (${groupsChecked} group poses; ${countsDiffer.join(', ') || 'no vertex count differs'})`);
   check(worst <= 1e-6, `the viewer's poses equal the stand-in's within 1e-6 m (worst ${worst.toExponential(2)} m)`);
 
   // The Earth-side dish on the Earth, once booms are open and dishes settled.
@@ -138,7 +180,8 @@ try {
   check(worstAim <= 0.5, `the Earth-side dish's boresight in the scene is within 0.5° of the Earth (worst ${worstAim.toFixed(4)}°)`);
 
   // HUD texts at a HUD frame.
-  const hud = defaultTrace.filter((r) => r.type === 'hud')[4];
+  const huds = defaultTrace.filter((r) => r.type === 'hud');
+  const hud = huds[Math.min(4, huds.length - 1)];
   const shown = await page.evaluate((t) => {
     window.krvReplay.seek(t);
     return { api: window.krvReplay.hudTexts(), dom: [...document.querySelectorAll('#hud g text')].map((e) => ({ x: Number(e.getAttribute('x')), y: Number(e.getAttribute('y')), color: e.getAttribute('fill'), text: e.textContent })) };
@@ -148,12 +191,18 @@ try {
 
   // Screenshots, once the Earth's map is drawn.
   await page.waitForFunction(() => window.krvReplay.earthDrawn, { timeout: 30000 });
-  await page.evaluate(() => window.krvReplay.seek(0));
-  await page.screenshot({ path: join(out, 'stowed.png') });
-  await page.evaluate(() => window.krvReplay.seek(12));
-  await page.screenshot({ path: join(out, 'deploying.png') });
-  await page.evaluate(() => window.krvReplay.seek(302));
-  await page.screenshot({ path: join(out, 'deployed.png') });
+  const out1 = (s) => ['ant', 'solp', 'lid'].every((n) => s.vessels[0].anim[n] === 1);
+  const deployedAt = (steps.find(out1) ?? steps[steps.length - 1]).t;
+  // Mid-relocation: between the trace's burn edges; a run without burns has none, so late in it.
+  const burns = defaultTrace.filter((r) => r.type === 'burn');
+  const midAt = burns.length ? (burns[0].t + burns[burns.length - 1].t) / 2 : start + 0.9 * (end - start);
+  console.log(burns.length ? `mid-relocation screenshot at t=${midAt} s, between the run's burns`
+    : `the default run has no burns: the "mid_relocation" screenshot is taken late in the run, t=${midAt} s`);
+  const shots = [['stowed', start], ['deploying', (keyTimes[0] ?? start) + 7], ['deployed', Math.min(end, deployedAt + 60)], ['mid_relocation', midAt]];
+  for (const [name, t] of shots) {
+    await page.evaluate((t) => window.krvReplay.seek(t), t);
+    await page.screenshot({ path: join(out, `${name}.png`) });
+  }
   check(problems.length === 0, `no console error and no network request (${problems.join('; ') || 'none'})`);
   await page.close();
 
@@ -161,14 +210,14 @@ try {
   const large = await open(largeHtml);
   const stats = await large.page.evaluate(() => window.krvReplay.stats);
   measurements.large_html_bytes = statSync(largeHtml).size;
+  measurements.large_krvsim_run_ms = largeRunMs;
   measurements.large_steps = stats.steps;
   measurements.large_load_to_first_frame_ms = Math.round(stats.firstFrameMs);
   measurements.large_wall_open_to_ready_ms = large.wallMs;
   check(stats.firstFrameMs <= 2000, `30 days at 60 s steps (${stats.steps} steps): first frame ${Math.round(stats.firstFrameMs)} ms after navigation (at most 2 s)`);
-  const mid = largeTrace.find((r) => r.type === 'burn' && r.phase === 'end').t + 12 * 86400;
   await large.page.waitForFunction(() => window.krvReplay.earthDrawn, { timeout: 30000 });
-  await large.page.evaluate((t) => window.krvReplay.seek(t), mid);
-  await large.page.screenshot({ path: join(out, 'mid_relocation.png') });
+  await large.page.evaluate(() => window.krvReplay.seek(window.krvReplay.start + 15 * 86400));
+  await large.page.screenshot({ path: join(out, 'day15_30d.png') });
   const frames = await large.page.evaluate(async () => {
     const r = window.krvReplay;
     r.seek(r.start + 86400);
@@ -200,7 +249,7 @@ try {
 
 writeFileSync(join(out, 'measurements.json'), JSON.stringify(measurements, null, 2) + '\n');
 console.log(`measurements: ${JSON.stringify(measurements)}`);
-console.log(`screenshots: ${['stowed', 'deploying', 'deployed', 'mid_relocation'].map((n) => join(out, `${n}.png`)).join(' ')}`);
+console.log(`screenshots: ${['stowed', 'deploying', 'deployed', 'mid_relocation', 'day15_30d'].map((n) => join(out, `${n}.png`)).join(' ')}`);
 if (failures.length) {
   console.error(`browser_test: ${failures.length} check(s) failed`);
   process.exit(1);
