@@ -33,4 +33,9 @@ if(TARGET krvsim)
   set_target_properties(krvsim PROPERTIES INSTALL_RPATH "$ORIGIN/../lib")
   install(TARGETS krvsim RUNTIME DESTINATION bin COMPONENT standin)
   install(TARGETS zenthar_host LIBRARY DESTINATION lib COMPONENT standin)
+  # The viewer's page, which krvsim --replay fills; built only where node is.
+  if(TARGET replay_template)
+    install(FILES ${CMAKE_BINARY_DIR}/viewer/replay_template.html DESTINATION share/krv
+      COMPONENT standin)
+  endif()
 endif()

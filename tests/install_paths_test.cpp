@@ -38,6 +38,7 @@ TEST_F(InstallPathsTest, InstalledProgramUsesTheTreeAboveItsBinFolder) {
     EXPECT_EQ(p.data, root_);
     EXPECT_EQ(p.modules, root_ / "Modules");
     EXPECT_EQ(p.default_scenario, root_ / "Scenarios" / "krv_geo_stowed.scn");
+    EXPECT_EQ(p.replay_template, root_ / "share" / "krv" / "replay_template.html");
 }
 
 TEST_F(InstallPathsTest, AnIncompleteTreeOrAnotherFolderFallsBackToTheBuildTree) {

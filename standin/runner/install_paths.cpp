@@ -9,7 +9,7 @@ namespace {
 namespace fs = std::filesystem;
 
 InstallPaths build_tree_paths() {
-    return {KRV_DATA_DIR, KRV_MODULES_DIR, KRV_DEFAULT_SCENARIO};
+    return {KRV_DATA_DIR, KRV_MODULES_DIR, KRV_DEFAULT_SCENARIO, KRV_REPLAY_TEMPLATE};
 }
 
 bool folder_exists(const fs::path& p) {
@@ -26,7 +26,8 @@ InstallPaths install_paths_for(const fs::path& program) {
     if (bin.filename() != "bin" || !folder_exists(root / "Modules") ||
         !folder_exists(root / "Scenarios"))
         return build_tree_paths();
-    return {root, root / "Modules", root / "Scenarios" / fs::path(KRV_DEFAULT_SCENARIO).filename()};
+    return {root, root / "Modules", root / "Scenarios" / fs::path(KRV_DEFAULT_SCENARIO).filename(),
+            root / "share" / "krv" / fs::path(KRV_REPLAY_TEMPLATE).filename()};
 }
 
 InstallPaths install_paths() {

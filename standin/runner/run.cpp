@@ -37,16 +37,16 @@ std::string seconds_text(double t) {
 }
 
 // The outputs a run will write must be writable before it starts.
-void check_outputs(const Options& o) {
+void check_outputs(const Options& o, const std::filesystem::path& replay_template) {
     check_output_folder("--save", o.save);
     check_output_folder("--summary", o.summary);
     check_output_folder("--trace", o.trace);
     check_output_folder("--calls", o.calls);
     check_output_folder("--replay", o.replay);
     if (o.poses_out != "-") check_output_folder("--poses-out", o.poses_out);
-    if (!o.replay.empty() && !std::filesystem::is_regular_file(KRV_REPLAY_TEMPLATE))
+    if (!o.replay.empty() && !std::filesystem::is_regular_file(replay_template))
         throw std::runtime_error("--replay: the viewer's page template '" +
-                                 std::string(KRV_REPLAY_TEMPLATE) +
+                                 replay_template.string() +
                                  "' was not built (building it needs node and npm)");
     if (!o.modules.empty() && !std::filesystem::is_directory(o.modules))
         throw std::runtime_error("--modules: '" + o.modules + "' is not a folder");
@@ -105,7 +105,7 @@ void write_poses(const Options& o, Simulation& sim, std::FILE* out) {
 // summary. Throws std::runtime_error for a file that cannot be written.
 void write_outputs(const Options& o, RunRecord& run, HudSchedule& huds, SampleSchedule& samples,
                    const std::vector<std::string>& file_names, long steps, const char* reason,
-                   const std::string& trace_path, const std::filesystem::path& data) {
+                   const std::string& trace_path, const InstallPaths& paths) {
     Simulation& sim = run.sim;
     const double t = sim.world().sim_time();
     if (run.trace != nullptr) {
@@ -121,7 +121,7 @@ void write_outputs(const Options& o, RunRecord& run, HudSchedule& huds, SampleSc
     // Last of the files: it reads the whole trace back.
     if (!o.replay.empty()) {
         const TraceReplayResult page =
-            write_replay_from_trace(trace_path, o.replay, KRV_REPLAY_TEMPLATE, data);
+            write_replay_from_trace(trace_path, o.replay, paths.replay_template, paths.data);
         if (!page.ok) throw std::runtime_error("--replay: " + page.error);
         run.summary.file("replay", o.replay);
     }
@@ -156,8 +156,8 @@ double end_time(const Options& o, OrbitalWorld& world) {
 int run(const Options& o, std::FILE* out, std::FILE* err) {
     try {
         // Load.
-        check_outputs(o);
         const InstallPaths paths = install_paths();
+        check_outputs(o, paths.replay_template);
         const std::string file = o.scenario.empty() ? paths.default_scenario.string() : o.scenario;
         // One log of the host's calls serves the calls file and the trace.
         CallLog calls;
@@ -247,7 +247,7 @@ int run(const Options& o, std::FILE* out, std::FILE* err) {
         // Outputs.
         if (signal == 0) huds.draw_at_end(record);
         write_outputs(o, record, huds, samples, file_names, steps, signal == 0 ? "until" : "signal",
-                      trace_path, paths.data);
+                      trace_path, paths);
         write_calls();
         if (calls_out) {
             calls_out->close();
