@@ -88,9 +88,9 @@ std::vector<Series> read_series(const std::string& svg) {
 TEST(KrvsimOverview, ThePlottedPointsAreTheTracesValues) {
     const Folder folder;
     const fs::path trace = folder.dir / "trace.jsonl";
-    const Outcome o = krvsim(scenario("krv_drifting.scn") +
-                             " --until 7200 --key 5:G --warp 600:120 --trace " + trace.string() +
-                             " --svg " + folder.dir.string());
+    const Outcome o =
+        krvsim(scenario("krv_drifting.scn") + " --until 7200 --key 5:G --warp 600:120 --trace " +
+               trace.string() + " --svg " + folder.dir.string());
     ASSERT_EQ(o.status, 0) << o.output;
     std::map<double, json> steps;  // by time
     std::ifstream in(trace);
@@ -130,9 +130,9 @@ TEST(KrvsimOverview, ThePlottedPointsAreTheTracesValues) {
     // given, relative to 102 W.
     for (const auto& [t, value] : series.front().points) {
         const json& host = at(t)["host"];
-        const double lon = (host["orbit_mean_lon_rad"].get<double>() -
-                            host["earth_rotation_rad"].get<double>()) *
-                           180.0 / kPi;
+        const double lon =
+            (host["orbit_mean_lon_rad"].get<double>() - host["earth_rotation_rad"].get<double>()) *
+            180.0 / kPi;
         EXPECT_NEAR(value, std::remainder(lon - 258.0, 360.0), series.front().value_slack) << t;
         ++checked;
     }
@@ -158,8 +158,8 @@ TEST(KrvsimStation, ImpossibleOrdersAreRefusedBeforeTheRun) {
         {"--relocate 30:104E:1", "not enough propellant"},
     };
     for (const Case& c : cases) {
-        const Outcome o = krvsim(scenario("krv_geo_stowed.scn") + " " + c.args + " --trace " +
-                                 trace.string());
+        const Outcome o =
+            krvsim(scenario("krv_geo_stowed.scn") + " " + c.args + " --trace " + trace.string());
         EXPECT_EQ(o.status, 2) << c.args;
         EXPECT_NE(o.output.find(c.says), std::string::npos) << o.output;
         EXPECT_FALSE(fs::exists(trace)) << c.args << ": the run started";

@@ -116,7 +116,8 @@ RelocateCommand relocate(const std::string& text) {
     r.target_lon = *lon;
     const double orbits = number("--relocate", parts[2]);
     if (!(orbits >= 1.0 && orbits == std::floor(orbits) && orbits < 1e6))
-        throw OptionsError("--relocate " + text + ": the drift orbits must be a whole number from 1");
+        throw OptionsError("--relocate " + text +
+                           ": the drift orbits must be a whole number from 1");
     r.orbits = static_cast<int>(orbits);
     return r;
 }
@@ -256,7 +257,8 @@ CommandLine parse_command_line(const std::vector<std::string>& args,
                         "the host answers falsely from FROM up to TO seconds; repeatable. KIND: "
                         "no-earth, no-elements, zero-earth-vector, geo-period"))
         ->type_name("FROM:TO:KIND");
-    one(app.add_option("--svg", o.svg, "write an SVG of each HUD frame and an overview plot per vessel into DIR"))
+    one(app.add_option("--svg", o.svg,
+                       "write an SVG of each HUD frame and an overview plot per vessel into DIR"))
         ->type_name("DIR");
     app.add_flag("--no-hold", g.no_hold,
                  "no attitude hold (by default the attitude thrusters null the body rates "

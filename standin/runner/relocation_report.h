@@ -20,10 +20,10 @@ struct RelocationReport {
     std::string phase;
     // Once arrived (NaN before): the mean sub-satellite longitude, its
     // signed distance from the target and the drift left.
-    double arrival_lon = std::nan("");      // [deg] east
-    double arrival_error = std::nan("");    // [deg] east positive
-    double arrival_drift = std::nan("");    // [deg per orbit] east positive
-    double arrival_time = std::nan("");     // [s] end of the stop burn
+    double arrival_lon = std::nan("");    // [deg] east
+    double arrival_error = std::nan("");  // [deg] east positive
+    double arrival_drift = std::nan("");  // [deg per orbit] east positive
+    double arrival_time = std::nan("");   // [s] end of the stop burn
 };
 
 // "102.00°W", "75.50°E" (UTF-8).

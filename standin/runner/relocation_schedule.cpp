@@ -59,9 +59,11 @@ void RelocationSchedule::before_step(RunRecord& run) {
         ex.before_step();
         const auto& burns = ex.burns();
         // Burn edges fall on step boundaries: the executor's times end steps.
-        for (; f.starts_reported < burns.size() && !std::isnan(burns[f.starts_reported].mass_before);
+        for (;
+             f.starts_reported < burns.size() && !std::isnan(burns[f.starts_reported].mass_before);
              ++f.starts_reported) {
-            if (run.trace) run.trace->burn(t, run.sim.vessels()[i]->record->name, "main", true, 1.0);
+            if (run.trace)
+                run.trace->burn(t, run.sim.vessels()[i]->record->name, "main", true, 1.0);
             run.summary.burn(t, run.sim.vessels()[i]->record->name, "main", true, 1.0);
         }
         for (; f.ends_reported < burns.size() && !std::isnan(burns[f.ends_reported].mass_after);
@@ -83,7 +85,8 @@ void RelocationSchedule::before_step(RunRecord& run) {
             const VesselRecord& v = *run.sim.vessels()[i]->record;
             f.report.arrival_time = t;
             f.report.arrival_lon = mean_surface_lon(world, v);
-            f.report.arrival_error = std::remainder(f.report.arrival_lon - f.report.target_lon, 360.0);
+            f.report.arrival_error =
+                std::remainder(f.report.arrival_lon - f.report.target_lon, 360.0);
             f.report.arrival_drift = (kSiderealDay - world.orbit(v).period) / kSiderealDay * 360.0;
         }
         std::string what = f.report.vessel + ": relocation " + f.report.phase;

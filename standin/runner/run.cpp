@@ -64,7 +64,8 @@ std::vector<std::vector<OverviewMark>> plot_marks(const Options& o,
     std::vector<std::vector<OverviewMark>> marks = relocations.marks();
     marks.resize(sim.vessels().size());
     for (auto& m : marks) {
-        for (const auto& k : o.keys) m.push_back({OverviewMark::Kind::key, k.time, 0.0, k.key.text});
+        for (const auto& k : o.keys)
+            m.push_back({OverviewMark::Kind::key, k.time, 0.0, k.key.text});
         for (const auto& b : o.burns)
             m.push_back({OverviewMark::Kind::burn, b.time, b.duration, "burn " + b.group_name});
     }

@@ -7,9 +7,9 @@
 
 #include "standin/core/standin_constants.h"
 #include "standin/runner/hud_svg.h"
-#include "standin/runner/overview_sample.h"
 #include "standin/runner/latin1.h"
 #include "standin/runner/output_file.h"
+#include "standin/runner/overview_sample.h"
 #include "standin/runner/thruster_group_names.h"
 
 namespace standin {
@@ -180,7 +180,8 @@ std::vector<std::string> SampleSchedule::write(
         const std::string path =
             (std::filesystem::path(o_.svg) / ("overview_" + file_names[i] + ".svg")).string();
         OverviewInput in{name_to_utf8(run.sim.vessels()[i]->record->name), target_lon_,
-                         std::move(samples_[i]), i < marks.size() ? marks[i] : std::vector<OverviewMark>{}};
+                         std::move(samples_[i]),
+                         i < marks.size() ? marks[i] : std::vector<OverviewMark>{}};
         write_file_atomically("--svg", path, overview_plot_svg(in));
         written.push_back(path);
     }
