@@ -133,14 +133,14 @@ TEST(OverviewPlot, PlottedPointsAreTheSamplesLongitudeUnwrappedAcrossTheSeam) {
         EXPECT_NEAR(lon["host"][i].second, expect[i], tol);
         EXPECT_NEAR(lon["HUD"][i].second, expect[i], tol);
     }
-    auto drift = read_series(svg, 1);
+    auto drift = read_series(svg, 2);
     EXPECT_EQ(drift["HUD"].size(), 5U);
     EXPECT_NEAR(drift["host"][4].second, 0.4, 1e-3);
-    auto dish = read_series(svg, 3);
+    auto dish = read_series(svg, 4);
     EXPECT_NEAR(dish["dish 2"][3].second, 1.5, 1e-3);
-    auto anim = read_series(svg, 4);
+    auto anim = read_series(svg, 5);
     EXPECT_NEAR(anim["covers"][5].second, 1.0, 1e-3);
-    auto tank = read_series(svg, 5);
+    auto tank = read_series(svg, 6);
     EXPECT_NEAR(tank["tank"][5].second, 1445.0, 1e-2);
     EXPECT_NE(svg.find("start burn"), std::string::npos);
     EXPECT_NE(svg.find("0.1\xC2\xB0 box"), std::string::npos);

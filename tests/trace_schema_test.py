@@ -93,6 +93,41 @@ def main():
     check(summary_json["unused_keys"] == ["7 s Q"], f"summary keys: {summary_json['unused_keys']}")
     check(summary_json["vessels"][0]["propellant_used_kg"] > 0, "summary propellant")
 
+    # Time warp, an attitude mode and a relocation's start: their records.
+    with tempfile.TemporaryDirectory() as tmp:
+        trace = os.path.join(tmp, "trace.jsonl")
+        summary = os.path.join(tmp, "summary.json")
+        run = subprocess.run(
+            [krvsim, os.path.join(scenarios, "krv_geo_stowed.scn"), "--until=3000",
+             "--warp", "200:60", "--attitude", "100:prograde", "--relocate", "1000:76W:3",
+             "--trace", trace, "--summary", summary, "--no-progress"],
+            capture_output=True, text=True, check=False)
+        check(run.returncode == 0, f"krvsim with a relocation failed: {run.stderr}")
+        with open(trace, encoding="utf-8") as f:
+            records = [json.loads(line) for line in f.read().splitlines()]
+        with open(summary, encoding="utf-8") as f:
+            summary_json = json.load(f)
+    for i, r in enumerate(records):
+        for e in validator.iter_errors(r):
+            failures.append(f"relocation run, line {i + 1}: {e.message}")
+    types = [r["type"] for r in records]
+    for kind in ("warp", "attitude", "plan", "relocation", "burn"):
+        check(kind in types, f"relocation run: no {kind} record")
+    times = [r["t"] for r in records[1:]]
+    check(all(a <= b for a, b in zip(times, times[1:])), "relocation run: records out of order")
+    steps = [r for r in records if r["type"] == "step"]
+    check(max(s["dt"] for s in steps) == 60, "warped steps of 60 s")
+    plans = [r for r in records if r["type"] == "plan"]
+    check(len(plans) == 2 and plans[0]["t"] == 0 and plans[1]["t"] == 1000,
+          "a plan forecast at the start and one made at 1000 s")
+    reported = summary_json["relocations"][0]
+    check(reported["plan"]["start_dv_m_s"] == plans[1]["start_dv_m_s"],
+          "the summary keeps the plan the trace shows")
+    burns = [(r["phase"], r["t"]) for r in records if r["type"] == "burn"]
+    check(len(burns) == 2 and burns[0][0] == "start" and
+          abs(burns[1][1] - burns[0][1] - reported["burns"][0]["duration_s"]) < 1e-6,
+          f"the start burn's edges on step boundaries: {burns}")
+
     for f in failures:
         print("FAIL:", f)
     print(f"{len(records)} records, {len(numbers)} numbers checked")

@@ -7,6 +7,7 @@
 
 #include "standin/runner/fault_spec.h"
 #include "standin/runner/thruster_group_names.h"
+#include "standin/station/longitude_text.h"
 
 namespace standin {
 
@@ -70,6 +71,57 @@ BurnCommand burn(const std::string& text) {
     return b;
 }
 
+WarpCommand warp(const std::string& text) {
+    const auto parts = split(text, ':');
+    if (parts.size() != 2) throw OptionsError("--warp: expected TIME:DT, got '" + text + "'");
+    WarpCommand w;
+    w.time = number("--warp", parts[0]);
+    w.dt = number("--warp", parts[1]);
+    w.text = text;
+    if (w.time < 0.0 || !(w.dt > 0.0 && w.dt <= 86400.0))
+        throw OptionsError("--warp " + text +
+                           ": the time must not be negative and the step above 0 and at most "
+                           "86400 s");
+    return w;
+}
+
+AttitudeCommand attitude(const std::string& text) {
+    const auto colon = text.find(':');
+    if (colon == std::string::npos)
+        throw OptionsError("--attitude: expected TIME:MODE, got '" + text + "'");
+    AttitudeCommand a;
+    a.time = number("--attitude", text.substr(0, colon));
+    a.text = text;
+    if (a.time < 0.0) throw OptionsError("--attitude " + text + ": the time must not be negative");
+    const auto mode = parse_attitude_mode(text.substr(colon + 1));
+    if (!mode || *mode == AttitudeMode::none)
+        throw OptionsError("--attitude " + text +
+                           ": unknown mode (sun, prograde, retrograde or hold)");
+    a.mode = *mode;
+    return a;
+}
+
+RelocateCommand relocate(const std::string& text) {
+    const auto parts = split(text, ':');
+    if (parts.size() != 3)
+        throw OptionsError("--relocate: expected TIME:LON:ORBITS, got '" + text + "'");
+    RelocateCommand r;
+    r.text = text;
+    r.time = number("--relocate", parts[0]);
+    if (r.time < 0.0) throw OptionsError("--relocate " + text + ": the time must not be negative");
+    const auto lon = parse_longitude(parts[1]);
+    if (!lon)
+        throw OptionsError("--relocate " + text + ": '" + parts[1] +
+                           "' is not a longitude (degrees 0 to 180 and E or W, e.g. 102W)");
+    r.target_lon = *lon;
+    const double orbits = number("--relocate", parts[2]);
+    if (!(orbits >= 1.0 && orbits == std::floor(orbits) && orbits < 1e6))
+        throw OptionsError("--relocate " + text +
+                           ": the drift orbits must be a whole number from 1");
+    r.orbits = static_cast<int>(orbits);
+    return r;
+}
+
 void hud_size(const std::string& text, Options& o) {
     const auto x = text.find('x');
     if (x == std::string::npos)
@@ -92,7 +144,7 @@ void whole_steps(const std::string& option, const std::string& text, int& out) {
 // The texts as given, checked and converted once CLI11 has sorted them.
 struct Given {
     std::string dt, until, hud, hud_every, trace_every, trace_lines_every;
-    std::vector<std::string> keys, burns, hud_at, faults;
+    std::vector<std::string> keys, burns, hud_at, faults, warps, attitudes, relocations;
     bool no_hold = false, no_progress = false;
 };
 
@@ -117,6 +169,11 @@ void convert(const Given& g, Options& o) {
     if (!g.trace_lines_every.empty())
         whole_steps("--trace-lines-every", g.trace_lines_every, o.trace_lines_every);
     for (const auto& f : g.faults) o.faults.push_back(parse_fault(f));
+    for (const auto& w : g.warps) o.warps.push_back(warp(w));
+    for (const auto& a : g.attitudes) o.attitudes.push_back(attitude(a));
+    if (g.relocations.size() > 1)
+        throw OptionsError("--relocate " + g.relocations[1] + ": one relocation per run");
+    if (!g.relocations.empty()) o.relocate = relocate(g.relocations.front());
     if (o.trace == "-" && o.calls == "-")
         throw OptionsError("--calls -: standard output already carries the trace (--trace -)");
     if (!o.replay.empty() && o.trace == "-")
@@ -163,6 +220,18 @@ CommandLine parse_command_line(const std::vector<std::string>& args,
                                     "default 1); repeatable. GROUP: ") +
                             group_names_help()))
         ->type_name("TIME:SECONDS:GROUP[:LEVEL]");
+    each(app.add_option("--warp", g.warps,
+                        "time warp: from TIME on, steps of DT seconds; repeatable (steps still "
+                        "end at keys, HUD frames and a relocation's events)"))
+        ->type_name("TIME:DT");
+    each(app.add_option("--attitude", g.attitudes,
+                        "from TIME on, the attitude thrusters fly MODE: sun, prograde, "
+                        "retrograde or hold; repeatable"))
+        ->type_name("TIME:MODE");
+    each(app.add_option("--relocate", g.relocations,
+                        "at TIME, plan and fly a move to LON (e.g. 102W) in ORBITS drift orbits: "
+                        "turn, start burn, drift, stop burn"))
+        ->type_name("TIME:LON:ORBITS");
     one(app.add_option("--hud", g.hud, "HUD size in pixels (default 1024x768)"))
         ->type_name("WIDTHxHEIGHT");
     each(app.add_option("--hud-at", g.hud_at, "draw the HUD at TIME; repeatable"))
@@ -204,7 +273,8 @@ CommandLine parse_command_line(const std::vector<std::string>& args,
     one(app.add_option("--poses-out", o.poses_out,
                        "where --poses writes (default standard output)"))
         ->type_name("PATH");
-    one(app.add_option("--svg", o.svg, "write an SVG of each HUD frame and a drift plot into DIR"))
+    one(app.add_option("--svg", o.svg,
+                       "write an SVG of each HUD frame and an overview plot per vessel into DIR"))
         ->type_name("DIR");
     app.add_flag("--no-hold", g.no_hold,
                  "no attitude hold (by default the attitude thrusters null the body rates "

@@ -9,6 +9,7 @@
 #include "host/types.h"
 #include "standin/core/fault_schedule.h"
 #include "standin/runner/key_spec.h"
+#include "standin/station/attitude_mode.h"
 
 namespace standin {
 
@@ -25,6 +26,27 @@ struct BurnCommand {
     double level = 1.0;  // [0..1]
 };
 
+// From `time` on, steps of `dt` seconds (the host's time acceleration).
+struct WarpCommand {
+    double time = 0.0;  // [s]
+    double dt = 1.0;    // [s]
+    std::string text;   // as given, for messages
+};
+
+struct AttitudeCommand {
+    double time = 0.0;  // [s]
+    AttitudeMode mode = AttitudeMode::sun;
+    std::string text;
+};
+
+// A move along the geostationary arc, planned by the host at `time`.
+struct RelocateCommand {
+    double time = 0.0;        // [s]
+    double target_lon = 0.0;  // [deg] east, 0..360
+    int orbits = 0;           // drift orbits
+    std::string text;
+};
+
 // Every option of a run; the command line and a --config run file fill it.
 // A new option is a field here and one definition in options.cpp.
 struct Options {
@@ -33,6 +55,9 @@ struct Options {
     std::optional<double> until;  // [s] end time; default: 60 s after the start
     std::vector<KeyEvent> keys;
     std::vector<BurnCommand> burns;
+    std::vector<WarpCommand> warps;
+    std::vector<AttitudeCommand> attitudes;
+    std::optional<RelocateCommand> relocate;
     int hud_width = 1024;
     int hud_height = 768;
     std::vector<double> hud_at;       // [s]

@@ -16,6 +16,9 @@ constexpr int kWidth = 1100;
 constexpr int kPanelHeight = 170;
 constexpr int kLeft = 100, kRight = 180, kTop = 70, kGap = 62;
 constexpr double kBoxHalfWidth = 0.1;  // [deg] the station's longitude box
+// [deg] the second longitude panel shows only this close to the target,
+// where the box is large enough to see.
+constexpr double kNearHalfWidth = 0.5;
 // Orbits required grow without bound as the drift stops; the axis ends here.
 constexpr double kOrbitsAxisCap = 200.0;
 constexpr const char* kDeg = "\xC2\xB0";  // UTF-8
@@ -235,7 +238,7 @@ void overview_truth(double mean_lon_deg, double period, double target_lon, doubl
 
 std::string overview_plot_svg(const OverviewInput& in) {
     const auto& samples = in.samples;
-    constexpr int kPanels = 7;
+    constexpr int kPanels = 8;
     std::string svg = "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" +
                       std::to_string(kWidth) + "\" height=\"" +
                       std::to_string(Plot::height_for(kPanels)) +
@@ -275,6 +278,22 @@ std::string overview_plot_svg(const OverviewInput& in) {
         {{"host", "#66FF66", unwrapped_offset(samples, in.target_lon, &OverviewSample::mean_lon)},
          {"HUD", "#FFFFFF",
           unwrapped_offset(samples, in.target_lon, &OverviewSample::printed_mean_lon), "6 4"}},
+        kInf, &box_lo, &box_hi,
+        "\xC2\xB1"
+        "0.1\xC2\xB0 box");
+    const auto near_target = [](std::vector<double> v) {
+        for (double& x : v)
+            if (!(std::fabs(x) <= kNearHalfWidth)) x = std::nan("");
+        return v;
+    };
+    plot.panel(
+        std::string("the same within ") + fmt("%g", kNearHalfWidth) + kDeg + " of the target [" +
+            kDeg + ", east positive]",
+        {{"host", "#66FF66",
+          near_target(unwrapped_offset(samples, in.target_lon, &OverviewSample::mean_lon))},
+         {"HUD", "#FFFFFF",
+          near_target(unwrapped_offset(samples, in.target_lon, &OverviewSample::printed_mean_lon)),
+          "6 4"}},
         kInf, &box_lo, &box_hi,
         "\xC2\xB1"
         "0.1\xC2\xB0 box");

@@ -18,6 +18,7 @@
 #include "standin/runner/output_file.h"
 #include "standin/runner/pose_states.h"
 #include "standin/runner/progress_bar.h"
+#include "standin/runner/relocation_schedule.h"
 #include "standin/runner/run_summary.h"
 #include "standin/runner/schedules.h"
 #include "standin/runner/simulation.h"
@@ -101,11 +102,39 @@ void write_poses(const Options& o, Simulation& sim, std::FILE* out) {
     }
 }
 
+// [s] a relocation's event this close ahead is too close to step to.
+constexpr double kTinyStep = 1e-9;
+
+// Per vessel, what the overview plot marks: keys and burns.
+std::vector<std::vector<OverviewMark>> plot_marks(const Options& o,
+                                                  const RelocationSchedule& relocations,
+                                                  Simulation& sim) {
+    std::vector<std::vector<OverviewMark>> marks = relocations.marks();
+    marks.resize(sim.vessels().size());
+    for (auto& m : marks) {
+        for (const auto& k : o.keys)
+            m.push_back({OverviewMark::Kind::key, k.time, 0.0, k.key.text});
+        for (const auto& b : o.burns)
+            m.push_back({OverviewMark::Kind::burn, b.time, b.duration, "burn " + b.group_name});
+    }
+    return marks;
+}
+
+// Whether any vessel's attitude thrusters are turning it into its mode.
+bool turning(Simulation& sim) {
+    for (SessionVessel* v : sim.vessels())
+        if (sim.world().attitude_mode(*v->record) != AttitudeMode::none &&
+            !sim.world().attitude_settled(*v->record))
+            return true;
+    return false;
+}
+
 // The end of the run: the trace's last line, the files asked for, the
 // summary. Throws std::runtime_error for a file that cannot be written.
 void write_outputs(const Options& o, RunRecord& run, HudSchedule& huds, SampleSchedule& samples,
-                   const std::vector<std::string>& file_names, long steps, const char* reason,
-                   const std::string& trace_path, const InstallPaths& paths) {
+                   RelocationSchedule& relocations, const std::vector<std::string>& file_names,
+                   long steps, const char* reason, const std::string& trace_path,
+                   const InstallPaths& paths) {
     Simulation& sim = run.sim;
     const double t = sim.world().sim_time();
     if (run.trace != nullptr) {
@@ -113,7 +142,9 @@ void write_outputs(const Options& o, RunRecord& run, HudSchedule& huds, SampleSc
         if (!o.trace.empty() && o.trace != "-") run.summary.file("trace", o.trace);
     }
     for (const auto& f : huds.files()) run.summary.file("HUD frame", f);
-    for (const auto& f : samples.write(run, file_names)) run.summary.file("drift plot", f);
+    for (const auto& f : samples.write(run, file_names, plot_marks(o, relocations, sim)))
+        run.summary.file("overview plot", f);
+    relocations.finish(run);
     if (!o.save.empty()) {
         write_file_atomically("--save", o.save, sim.scenario_text());
         run.summary.file("scenario", o.save);
@@ -196,6 +227,8 @@ int run(const Options& o, std::FILE* out, std::FILE* err) {
             for (SessionVessel* v : sim.vessels())
                 std::fputs(vessel_report(sim.host(), *v->record).c_str(), text_out);
 
+        // An impossible relocation stops the run before any output exists.
+        RelocationSchedule relocations(o.relocate, sim);
         std::unique_ptr<TraceWriter> trace;
         if (!trace_path.empty()) trace = std::make_unique<TraceWriter>(trace_path, traced);
         RunSummary summary(sim);
@@ -209,6 +242,8 @@ int run(const Options& o, std::FILE* out, std::FILE* err) {
         BurnSchedule burns(o.burns, sim, err);
         HudSchedule huds(o, start, file_names);
         SampleSchedule samples(o, start, until, sim.vessels().size());
+        WarpSchedule warps(o.warps, o.dt);
+        AttitudeSchedule attitudes(o.attitudes);
         StopSignals stop;
         // The calls of a step, once the step is recorded: the log holds no more.
         auto write_calls = [&]() {
@@ -220,18 +255,38 @@ int run(const Options& o, std::FILE* out, std::FILE* err) {
         // reads the start state and works out its figures, so that a HUD
         // frame at the start shows them. Nothing moves in it.
         if (trace) trace->header(sim, file);
+        relocations.announce(record, err);
         sim.step(0.0);
         recorder.record(0, 0.0);
         samples.take_due(start, record);
         huds.draw_due(start, record);
         write_calls();
 
+        // A step ends no later than the relocation's next event; a warped
+        // step also at the next key, burn edge, HUD frame, change of warp or
+        // of attitude mode, and it is the base step while a vessel turns, so
+        // that the dishes follow the Earth through the turn.
+        const auto step_length = [&](double t, double until_t, double dt) {
+            double end = std::min(t + dt, until_t);
+            if (const double next = relocations.next_time(); next > t + kTinyStep)
+                end = std::min(end, next);
+            if (dt > o.dt) {
+                if (turning(sim)) end = std::min(end, t + o.dt);
+                for (double next : {keys.next_time(), burns.next_time(), huds.next_time(t),
+                                    warps.next_time(), attitudes.next_time()})
+                    if (next > t + eps) end = std::min(end, next);
+            }
+            return end > t + eps ? end - t : std::min(dt, until_t - t);
+        };
         // Until the end: what is due, a step, what is kept of it.
         double t = start;
         long steps = 0;
         while (t < until - eps && StopSignals::received() == 0) {
-            const double dt = std::min(o.dt, until - t);
+            relocations.before_step(record);
+            attitudes.set_due(t, record);
             keys.press_due(t, record);
+            const double dt = step_length(t, until, warps.dt_at(t, record));
+
             burns.report_due(t + dt, record);
             sim.step(dt);
             t = world.sim_time();
@@ -246,8 +301,8 @@ int run(const Options& o, std::FILE* out, std::FILE* err) {
 
         // Outputs.
         if (signal == 0) huds.draw_at_end(record);
-        write_outputs(o, record, huds, samples, file_names, steps, signal == 0 ? "until" : "signal",
-                      trace_path, paths);
+        write_outputs(o, record, huds, samples, relocations, file_names, steps,
+                      signal == 0 ? "until" : "signal", trace_path, paths);
         write_calls();
         if (calls_out) {
             calls_out->close();

@@ -30,6 +30,12 @@ std::string number_text(double v) {
 }
 
 // The HUD text that starts with label, without it.
+std::string fixed_text(const char* format, double v) {
+    char buf[64];
+    std::snprintf(buf, sizeof buf, format, v);
+    return buf;
+}
+
 std::string hud_figure(const HudFrame& f, const std::string& label) {
     for (const auto& t : f.texts)
         if (t.bytes.compare(0, label.size(), label) == 0)
@@ -70,6 +76,14 @@ void RunSummary::burn(double t, const std::string& vessel, const std::string& gr
     timeline_.push_back({t, name_to_utf8(vessel) + ": burn " + group +
                                 (start ? " starts" : " ends") +
                                 (start ? " at level " + number_text(level) : "")});
+}
+
+void RunSummary::note(double t, const std::string& what) {
+    timeline_.push_back({t, what});
+}
+
+void RunSummary::relocation(const RelocationReport& report) {
+    relocations_.push_back(report);
 }
 
 void RunSummary::step(Simulation& sim) {
@@ -164,6 +178,21 @@ std::string RunSummary::text() const {
             out += "    dish not yet settled on the Earth: " + number_text(s.final_pointing_deg) +
                    " deg at the end\n";
     }
+    for (const RelocationReport& r : relocations_) {
+        out += relocation_plan_text(r, "  ");
+        for (std::size_t i = 0; i < r.burns.size(); ++i)
+            out += "    " + std::string(i == 0 ? "start" : "stop") + " burn: planned " +
+                   fixed_text("%.3f", r.burns[i].planned_dv) + " m/s, flown " +
+                   fixed_text("%.3f", r.burns[i].dv) + " m/s, " +
+                   fixed_text("%.3f", r.burns[i].mass_before - r.burns[i].mass_after) + " kg\n";
+        out += "    " + r.phase;
+        if (!std::isnan(r.arrival_lon))
+            out += " at " + number_text(r.arrival_time) + " s: mean longitude " +
+                   longitude_words(r.arrival_lon) + " (" + fixed_text("%+.4f", r.arrival_error) +
+                   "\u00b0 from the target), drift " + fixed_text("%+.5f", r.arrival_drift) +
+                   "\u00b0 per orbit";
+        out += "\n";
+    }
     for (const auto& [what, path] : files_) {
         out += "  wrote ";
         out += what;
@@ -210,6 +239,35 @@ std::string RunSummary::json() const {
             else
                 j.raw("null");
             j.raw('}');
+        }
+        j.raw(']').key("relocations").raw('[');
+        for (std::size_t i = 0; i < relocations_.size(); ++i) {
+            const RelocationReport& r = relocations_[i];
+            const RelocationPlan& p = r.plan;
+            if (i) j.raw(',');
+            j.raw("{\"vessel\":").string(r.vessel).key("at").number(r.order_time);
+            j.key("target_lon_deg").number(r.target_lon).key("orbits").integer(r.orbits);
+            j.key("plan").raw('{').key("start_lon_deg", false).number(p.start_lon);
+            j.key("gap_deg").number(p.gap).key("drift_deg_per_orbit").number(p.drift_per_orbit);
+            j.key("drift_period_s").number(p.drift_period).key("delta_a_m").number(p.delta_a);
+            j.key("start_burn").string(p.prograde ? "prograde" : "retrograde");
+            j.key("start_dv_m_s").number(p.start_dv);
+            j.key("start_duration_s").number(p.start_duration);
+            j.key("stop_dv_m_s").number(p.stop_dv).key("stop_duration_s").number(p.stop_duration);
+            j.key("stop_offset_s").number(p.stop_offset);
+            j.key("propellant_kg").number(p.propellant).raw('}').key("burns").raw('[');
+            for (std::size_t b = 0; b < r.burns.size(); ++b) {
+                const ExecutedBurn& e = r.burns[b];
+                if (b) j.raw(',');
+                j.raw("{\"t\":").number(e.start).key("duration_s").number(e.duration);
+                j.key("direction").string(e.prograde ? "prograde" : "retrograde");
+                j.key("planned_dv_m_s").number(e.planned_dv).key("dv_m_s").number(e.dv);
+                j.key("propellant_kg").number(e.mass_before - e.mass_after).raw('}');
+            }
+            j.raw(']').key("phase").string(r.phase);
+            j.key("arrival_t").number(r.arrival_time).key("arrival_lon_deg").number(r.arrival_lon);
+            j.key("arrival_error_deg").number(r.arrival_error);
+            j.key("arrival_drift_deg_per_orbit").number(r.arrival_drift).raw('}');
         }
         j.raw(']').key("files").raw('[');
         for (std::size_t i = 0; i < files_.size(); ++i) {

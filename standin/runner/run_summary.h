@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "standin/runner/hud_frame.h"
+#include "standin/runner/relocation_report.h"
 #include "standin/runner/simulation.h"
 
 namespace standin {
@@ -36,6 +37,9 @@ public:
              const std::vector<bool>& used);
     void burn(double t, const std::string& vessel, const std::string& group, bool start,
               double level);
+    // Anything else that happened at t, in the timeline.
+    void note(double t, const std::string& what);
+    void relocation(const RelocationReport& report);
     // After every step.
     void step(Simulation& sim);
     void finish(Simulation& sim, double t, long steps, const std::string& reason);
@@ -59,6 +63,7 @@ private:
     long steps_ = 0;
     std::string reason_;
     std::vector<std::pair<std::string, std::string>> files_;
+    std::vector<RelocationReport> relocations_;
 };
 
 }  // namespace standin

@@ -9,6 +9,7 @@
 #include "standin/runner/hud_svg.h"
 #include "standin/runner/latin1.h"
 #include "standin/runner/output_file.h"
+#include "standin/runner/overview_sample.h"
 #include "standin/runner/thruster_group_names.h"
 
 namespace standin {
@@ -17,6 +18,8 @@ namespace {
 
 // Plots need no more points than a screen has pixels.
 constexpr double kPlotPoints = 2000.0;
+// The module's own target, which its HUD measures from: 102 degrees west.
+constexpr double kHudTargetLon = 258.0;
 
 std::string seconds(double t) {
     char buf[32];
@@ -32,13 +35,6 @@ void check_time(const char* option, double t, const std::string& given, double s
                                  seconds(until) + " s)");
 }
 
-DriftSample drift_sample(OrbitalWorld& w, const VesselRecord& r) {
-    const ORBITPARAM prm = w.orbit(r);
-    double lon = std::fmod((prm.mean_lon - w.earth_rotation()) * kDegPerRad, 360.0);
-    if (lon < 0.0) lon += 360.0;
-    return {w.sim_time(), lon, (kSiderealDay - prm.period) / kSiderealDay * 360.0};
-}
-
 }  // namespace
 
 void check_times_within(const Options& o, double start, double until) {
@@ -47,6 +43,9 @@ void check_times_within(const Options& o, double start, double until) {
     for (const auto& b : o.burns)
         check_time("--burn", b.time, seconds(b.time) + ":...", start, until);
     for (double h : o.hud_at) check_time("--hud-at", h, seconds(h), start, until);
+    for (const auto& w : o.warps) check_time("--warp", w.time, w.text, start, until);
+    for (const auto& a : o.attitudes) check_time("--attitude", a.time, a.text, start, until);
+    if (o.relocate) check_time("--relocate", o.relocate->time, o.relocate->text, start, until);
 }
 
 KeySchedule::KeySchedule(std::vector<KeyEvent> keys) : keys_(std::move(keys)) {
@@ -63,6 +62,10 @@ void KeySchedule::press_due(double t, RunRecord& run) {
         if (run.trace) run.trace->key(t, k.key.text, run.sim, used);
         run.summary.key(t, k.key.text, run.sim, used);
     }
+}
+
+double KeySchedule::next_time() const {
+    return next_ < keys_.size() ? keys_[next_].time : INFINITY;
 }
 
 BurnSchedule::BurnSchedule(const std::vector<BurnCommand>& burns, Simulation& sim, std::FILE* err) {
@@ -90,6 +93,10 @@ void BurnSchedule::report_due(double before, RunRecord& run) {
     }
 }
 
+double BurnSchedule::next_time() const {
+    return next_ < edges_.size() ? edges_[next_].t : INFINITY;
+}
+
 HudSchedule::HudSchedule(const Options& o, double start, std::vector<std::string> file_names)
     : o_(o),
       at_(o.hud_at),
@@ -106,6 +113,12 @@ void HudSchedule::draw_due(double t, RunRecord& run) {
         while (next_every_ <= t + run.eps) next_every_ += *o_.hud_every;
     }
     if (due) draw(run);
+}
+
+double HudSchedule::next_time(double t) const {
+    double next = next_every_ > t ? next_every_ : INFINITY;
+    if (next_at_ < at_.size()) next = std::min(next, at_[next_at_]);
+    return next;
 }
 
 void HudSchedule::draw_at_end(RunRecord& run) {
@@ -132,15 +145,22 @@ void HudSchedule::draw(RunRecord& run) {
 }
 
 SampleSchedule::SampleSchedule(const Options& o, double start, double until, std::size_t vessels)
-    : wanted_(!o.svg.empty()),
-      folder_(o.svg),
+    : o_(o),
+      wanted_(!o.svg.empty()),
       every_(std::max(o.dt, (until - start) / kPlotPoints)),
       next_(start),
+      target_lon_(o.relocate ? o.relocate->target_lon : kHudTargetLon),
       samples_(vessels) {}
 
 void SampleSchedule::take(RunRecord& run) {
-    for (std::size_t i = 0; i < samples_.size(); ++i)
-        samples_[i].push_back(drift_sample(run.sim.world(), *run.sim.vessels()[i]->record));
+    for (std::size_t i = 0; i < samples_.size(); ++i) {
+        SessionVessel& v = *run.sim.vessels()[i];
+        // The figures as the module prints them: a HUD of its own, drawn
+        // for the sample on a recording sketchpad and read back.
+        const HudFrame frame = run.sim.hud(v, o_.hud_width, o_.hud_height);
+        samples_[i].push_back(
+            take_overview_sample(run.sim.world(), *v.record, frame.texts, target_lon_));
+    }
 }
 
 void SampleSchedule::take_due(double t, RunRecord& run) {
@@ -149,21 +169,64 @@ void SampleSchedule::take_due(double t, RunRecord& run) {
     while (next_ <= t + run.eps) next_ += every_;
 }
 
-std::vector<std::string> SampleSchedule::write(RunRecord& run,
-                                               const std::vector<std::string>& file_names) {
+std::vector<std::string> SampleSchedule::write(
+    RunRecord& run, const std::vector<std::string>& file_names,
+    const std::vector<std::vector<OverviewMark>>& marks) {
     std::vector<std::string> written;
     if (!wanted_) return written;
     const double t = run.sim.world().sim_time();
     if (samples_.front().empty() || samples_.front().back().time < t) take(run);
     for (std::size_t i = 0; i < samples_.size(); ++i) {
         const std::string path =
-            (std::filesystem::path(folder_) / ("drift_" + file_names[i] + ".svg")).string();
-        write_file_atomically(
-            "--svg", path,
-            drift_plot_svg(name_to_utf8(run.sim.vessels()[i]->record->name), samples_[i]));
+            (std::filesystem::path(o_.svg) / ("overview_" + file_names[i] + ".svg")).string();
+        OverviewInput in{name_to_utf8(run.sim.vessels()[i]->record->name), target_lon_,
+                         std::move(samples_[i]),
+                         i < marks.size() ? marks[i] : std::vector<OverviewMark>{}};
+        write_file_atomically("--svg", path, overview_plot_svg(in));
         written.push_back(path);
     }
     return written;
+}
+
+WarpSchedule::WarpSchedule(std::vector<WarpCommand> warps, double base_dt)
+    : warps_(std::move(warps)), base_dt_(base_dt), dt_(base_dt) {
+    std::stable_sort(warps_.begin(), warps_.end(),
+                     [](const WarpCommand& a, const WarpCommand& b) { return a.time < b.time; });
+}
+
+double WarpSchedule::dt_at(double t, RunRecord& run) {
+    for (; next_ < warps_.size() && warps_[next_].time <= t + run.eps; ++next_) {
+        dt_ = warps_[next_].dt;
+        if (run.trace) run.trace->warp(t, dt_);
+        run.summary.note(t, "time warp: steps of " + seconds(dt_) + " s");
+    }
+    return dt_;
+}
+
+double WarpSchedule::next_time() const {
+    return next_ < warps_.size() ? warps_[next_].time : INFINITY;
+}
+
+AttitudeSchedule::AttitudeSchedule(std::vector<AttitudeCommand> modes) : modes_(std::move(modes)) {
+    std::stable_sort(
+        modes_.begin(), modes_.end(),
+        [](const AttitudeCommand& a, const AttitudeCommand& b) { return a.time < b.time; });
+}
+
+void AttitudeSchedule::set_due(double t, RunRecord& run) {
+    for (; next_ < modes_.size() && modes_[next_].time <= t + run.eps; ++next_) {
+        for (SessionVessel* v : run.sim.vessels()) {
+            run.sim.world().set_attitude_mode(*v->record, modes_[next_].mode);
+            const std::string name = name_to_utf8(v->record->name);
+            const char* mode = attitude_mode_name(modes_[next_].mode);
+            if (run.trace) run.trace->attitude(t, name, mode);
+            run.summary.note(t, name + ": attitude " + mode);
+        }
+    }
+}
+
+double AttitudeSchedule::next_time() const {
+    return next_ < modes_.size() ? modes_[next_].time : INFINITY;
 }
 
 }  // namespace standin

@@ -1,13 +1,13 @@
 // What a run does at given times, one small type per kind: keys, burns,
-// HUD frames, plot samples. The run loop asks each for what is due.
+// HUD frames, plot samples, time warp, attitude modes. The run loop asks each for what is due.
 #pragma once
 
 #include <cstdio>
 #include <string>
 #include <vector>
 
-#include "standin/runner/drift_plot.h"
 #include "standin/runner/options.h"
+#include "standin/runner/overview_plot.h"
 #include "standin/runner/progress_bar.h"
 #include "standin/runner/run_summary.h"
 #include "standin/runner/simulation.h"
@@ -36,6 +36,8 @@ public:
     explicit KeySchedule(std::vector<KeyEvent> keys);
     // Presses every key due by t.
     void press_due(double t, RunRecord& run);
+    // [s] the next key's time; infinity when none is left.
+    double next_time() const;
 
 private:
     std::vector<KeyEvent> keys_;
@@ -48,6 +50,7 @@ public:
     BurnSchedule(const std::vector<BurnCommand>& burns, Simulation& sim, std::FILE* err);
     // Reports the starts and ends that fall before `before`.
     void report_due(double before, RunRecord& run);
+    double next_time() const;
 
 private:
     struct Edge {
@@ -68,6 +71,8 @@ public:
     void draw_due(double t, RunRecord& run);
     // With neither --hud-at nor --hud-every, the one frame at the end.
     void draw_at_end(RunRecord& run);
+    // [s] the next frame's time after t; infinity when none is left.
+    double next_time(double t) const;
     const std::vector<std::string>& files() const { return files_; }
 
 private:
@@ -82,21 +87,56 @@ private:
     std::vector<std::string> files_;
 };
 
+// The overview plot's samples: the world's truth and the figures the module
+// printed on a HUD drawn for the sample.
 class SampleSchedule {
 public:
     SampleSchedule(const Options& o, double start, double until, std::size_t vessels);
     void take_due(double t, RunRecord& run);
-    // The drift plots into the --svg folder; the file names written.
-    std::vector<std::string> write(RunRecord& run, const std::vector<std::string>& file_names);
+    // The overview plots into the --svg folder, with these marks per
+    // vessel; the file names written.
+    std::vector<std::string> write(RunRecord& run, const std::vector<std::string>& file_names,
+                                   const std::vector<std::vector<OverviewMark>>& marks);
 
 private:
     void take(RunRecord& run);
 
+    const Options& o_;
     bool wanted_;
-    std::string folder_;
     double every_;
     double next_;
-    std::vector<std::vector<DriftSample>> samples_;
+    double target_lon_;  // [deg] east
+    std::vector<std::vector<OverviewSample>> samples_;
+};
+
+// The step length in force: the base step, or the last warp begun.
+class WarpSchedule {
+public:
+    WarpSchedule(std::vector<WarpCommand> warps, double base_dt);
+    // The step length at t; reports each warp as it takes effect.
+    double dt_at(double t, RunRecord& run);
+    // Whether the step in force is longer than the base step.
+    bool warping() const { return dt_ > base_dt_; }
+    // [s] when the next warp begins; infinity when none is left.
+    double next_time() const;
+
+private:
+    std::vector<WarpCommand> warps_;
+    std::size_t next_ = 0;
+    double base_dt_;
+    double dt_;
+};
+
+class AttitudeSchedule {
+public:
+    explicit AttitudeSchedule(std::vector<AttitudeCommand> modes);
+    // Sets every vessel's mode due by t.
+    void set_due(double t, RunRecord& run);
+    double next_time() const;
+
+private:
+    std::vector<AttitudeCommand> modes_;
+    std::size_t next_ = 0;
 };
 
 }  // namespace standin

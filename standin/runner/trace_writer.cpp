@@ -70,7 +70,30 @@ void write_options(JsonOut& j, const Options& o) {
         j.raw('{').key("from", false).number(f.from).key("to").number(f.to);
         j.key("kind").string(fault_name(f.kind)).raw('}');
     }
-    j.raw(']');
+    j.raw(']').key("warps").raw('[');
+    for (std::size_t i = 0; i < o.warps.size(); ++i) {
+        if (i) j.raw(',');
+        j.raw('{').key("t", false).number(o.warps[i].time).key("dt").number(o.warps[i].dt);
+        j.raw('}');
+    }
+    j.raw(']').key("attitudes").raw('[');
+    for (std::size_t i = 0; i < o.attitudes.size(); ++i) {
+        if (i) j.raw(',');
+        j.raw('{').key("t", false).number(o.attitudes[i].time);
+        j.key("mode").string(attitude_mode_name(o.attitudes[i].mode)).raw('}');
+    }
+    j.raw(']').key("relocate");
+    if (o.relocate)
+        j.raw('{')
+            .key("t", false)
+            .number(o.relocate->time)
+            .key("lon_deg")
+            .number(o.relocate->target_lon)
+            .key("orbits")
+            .integer(o.relocate->orbits)
+            .raw('}');
+    else
+        j.raw("null");
     j.key("hold").boolean(o.attitude_hold).key("modules").string(name_to_utf8(o.modules));
     j.key("config").string(name_to_utf8(o.config)).raw('}');
 }
@@ -327,6 +350,37 @@ void TraceWriter::hud(const HudFrame& f) {
         json_.key("color").string(colour_hex(t.colour)).key("text").latin1(t.bytes).raw('}');
     }
     json_.raw("]}\n");
+}
+
+void TraceWriter::warp(double t, double dt) {
+    json_.raw("{\"type\":\"warp\",\"t\":").number(t).key("dt").number(dt).raw("}\n");
+}
+
+void TraceWriter::attitude(double t, const std::string& vessel_utf8, const char* mode) {
+    json_.raw("{\"type\":\"attitude\",\"t\":").number(t).key("vessel").string(vessel_utf8);
+    json_.key("mode").string(mode).raw("}\n");
+}
+
+void TraceWriter::plan(double t, const std::string& vessel_utf8, double at,
+                       const RelocationPlan& p) {
+    json_.raw("{\"type\":\"plan\",\"t\":").number(t).key("vessel").string(vessel_utf8);
+    json_.key("at").number(at).key("start_lon_deg").number(p.start_lon);
+    json_.key("gap_deg").number(p.gap).key("drift_deg_per_orbit").number(p.drift_per_orbit);
+    json_.key("drift_period_s").number(p.drift_period).key("drift_a_m").number(p.drift_a);
+    json_.key("delta_a_m").number(p.delta_a);
+    json_.key("start_burn").string(p.prograde ? "prograde" : "retrograde");
+    json_.key("start_dv_m_s").number(p.start_dv).key("start_duration_s").number(p.start_duration);
+    json_.key("stop_dv_m_s").number(p.stop_dv).key("stop_duration_s").number(p.stop_duration);
+    json_.key("stop_offset_s").number(p.stop_offset).key("propellant_kg").number(p.propellant);
+    json_.raw("}\n");
+}
+
+void TraceWriter::relocation(double t, const std::string& vessel_utf8, const std::string& phase,
+                             const std::string& refusal) {
+    json_.raw("{\"type\":\"relocation\",\"t\":").number(t).key("vessel").string(vessel_utf8);
+    json_.key("phase").string(phase);
+    if (!refusal.empty()) json_.key("refusal").string(refusal);
+    json_.raw("}\n");
 }
 
 void TraceWriter::travel_end(double t, const std::string& vessel, const std::string& animation,

@@ -15,6 +15,7 @@
 #include "standin/runner/simulation.h"
 #include "standin/runner/step_calls.h"
 #include "standin/runner/sun_track.h"
+#include "standin/station/relocation_plan.h"
 
 namespace standin {
 
@@ -37,6 +38,14 @@ public:
     void burn(double t, const std::string& vessel, const std::string& group, bool start,
               double level);
     void hud(const HudFrame& frame);
+    // A time warp taking effect: steps of dt seconds from t.
+    void warp(double t, double dt);
+    void attitude(double t, const std::string& vessel_utf8, const char* mode);
+    // A relocation's plan, made (or forecast) at t for the start at `at`.
+    void plan(double t, const std::string& vessel_utf8, double at, const RelocationPlan& p);
+    // A relocation entering a phase; refusal empty unless refused.
+    void relocation(double t, const std::string& vessel_utf8, const std::string& phase,
+                    const std::string& refusal);
     void travel_end(double t, const std::string& vessel, const std::string& animation,
                     double state);
     // The last line; reason "until" or "signal". Throws std::runtime_error

@@ -38,19 +38,19 @@ const check = (ok, what) => {
   if (!ok) failures.push(what);
 };
 
-// scripts/run's own krvsim arguments for its default flight (the command
-// after "$krvsim" up to the pipe), its outputs moved from out/ into `dir`.
+// scripts/run's own krvsim arguments for its default flight (its
+// `options=( ... )` array), its outputs moved from out/ into `dir`.
 function defaultRunArgs(dir) {
-  const lines = readFileSync(join(root, 'scripts', 'run'), 'utf8').split('\n');
-  const first = lines.findIndex((l) => /^"\$krvsim" --/.test(l));
-  if (first < 0) throw new Error('scripts/run: no default krvsim command found');
-  let command = '';
-  for (let i = first; i < lines.length; ++i) {
-    command += ' ' + lines[i].replace(/\\\s*$/, '');
-    if (!/\\\s*$/.test(lines[i])) break;
-  }
-  command = command.slice(0, command.indexOf('|') < 0 ? undefined : command.indexOf('|'));
-  return command.trim().split(/\s+/).slice(1).map((a) => (a === 'out' ? dir : a.replace(/^out\//, `${dir}/`)));
+  const text = readFileSync(join(root, 'scripts', 'run'), 'utf8');
+  const found = /^options=\(\n([\s\S]*?)^\)/m.exec(text);
+  if (!found) throw new Error('scripts/run: no default krvsim options found');
+  const words = found[1]
+    .split('\n')
+    .map((l) => l.replace(/#.*$/, ''))
+    .join(' ')
+    .trim()
+    .split(/\s+/);
+  return words.map((a) => (a === 'out' ? dir : a.replace(/^out\//, `${dir}/`)));
 }
 
 function runKrvsim(args) {
