@@ -75,7 +75,7 @@ JsonOut& JsonOut::remember(double v, std::uint64_t bits, NumberMemo& memo) {
     const std::size_t length = used_ - start;
     memo.bits = bits;
     memo.length = static_cast<std::uint8_t>(length);
-    std::memcpy(memo.text, buffer_.data() + start, length);
+    std::memcpy(memo.text, buffer_.data() + start, NumberMemo::kRoom);
     return *this;
 }
 

@@ -18,7 +18,7 @@ namespace standin {
 // value from one record to the next: written again, it is copied, not
 // formatted.
 struct NumberMemo {
-    static constexpr std::size_t kRoom = 40;  // any one number
+    static constexpr std::size_t kRoom = 32;  // any one number
     std::uint64_t bits = 0;
     std::uint8_t length = 0;  // 0: nothing kept yet
     char text[kRoom] = {};
@@ -50,8 +50,12 @@ public:
     JsonOut& number(double v, NumberMemo& memo) {
         std::uint64_t bits = 0;
         std::memcpy(&bits, &v, sizeof bits);
-        if (memo.length != 0 && memo.bits == bits) return raw(std::string_view(memo.text, memo.length));
-        return remember(v, bits, memo);
+        if (memo.length == 0 || memo.bits != bits) return remember(v, bits, memo);
+        // The whole memo at once: a copy of fixed size costs less than one
+        // of the text's length.
+        std::memcpy(reserve(NumberMemo::kRoom), memo.text, NumberMemo::kRoom);
+        used_ += memo.length;
+        return *this;
     }
     JsonOut& vector(const VECTOR3& v, NumberMemo* memo3) {
         raw('[').number(v.x, memo3[0]).raw(',').number(v.y, memo3[1]).raw(',');
