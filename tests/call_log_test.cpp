@@ -1,11 +1,11 @@
 // The call log keeps its calls' storage across clear(): a call recorded
 // into a slot that held another must read as itself alone.
+#include "standin/core/call_log.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdint>
 #include <string>
-
-#include "standin/core/call_log.h"
 
 namespace {
 

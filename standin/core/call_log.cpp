@@ -62,8 +62,7 @@ std::string to_string(const HostCall& call) {
     }
     text += ")";
     if (call.returned) text += " -> " + to_string(*call.returned);
-    for (const auto& a : call.answers)
-        text += " " + std::string(a.name) + "=" + to_string(a.value);
+    for (const auto& a : call.answers) text += " " + std::string(a.name) + "=" + to_string(a.value);
     return text;
 }
 

@@ -168,11 +168,9 @@ void write_host_answers(JsonOut& j, const HostAnswersSeen& h, NumberMemo& mjd_me
     if (h.earth_pos_m) field("earth_pos_m").vector(*h.earth_pos_m, memo);
     if (h.earth_local_m) field("earth_local_m").vector(*h.earth_local_m, memo + 3);
     if (h.orbit_ok) field("orbit_ok").boolean(*h.orbit_ok);
-    if (h.orbit_mean_lon_rad)
-        field("orbit_mean_lon_rad").number(*h.orbit_mean_lon_rad, memo[6]);
+    if (h.orbit_mean_lon_rad) field("orbit_mean_lon_rad").number(*h.orbit_mean_lon_rad, memo[6]);
     if (h.orbit_period_s) field("orbit_period_s").number(*h.orbit_period_s, memo[7]);
-    if (h.earth_rotation_rad)
-        field("earth_rotation_rad").number(*h.earth_rotation_rad, memo[8]);
+    if (h.earth_rotation_rad) field("earth_rotation_rad").number(*h.earth_rotation_rad, memo[8]);
     if (h.sim_mjd) field("sim_mjd").number(*h.sim_mjd, mjd_memo);
     j.raw('}');
 }
