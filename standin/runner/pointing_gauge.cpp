@@ -32,7 +32,10 @@ bool unchanged(const std::vector<std::uint32_t>& depends, const AnimationStates&
     if (seen.size() != depends.size() || seen.empty()) return false;
     for (std::size_t k = 0; k < depends.size(); ++k) {
         const double now = depends[k] < states.size() ? states[depends[k]] : 0.0;
-        if (std::memcmp(&now, &seen[k], sizeof now) != 0) return false;
+        std::uint64_t a = 0, b = 0;
+        std::memcpy(&a, &now, sizeof a);
+        std::memcpy(&b, &seen[k], sizeof b);
+        if (a != b) return false;
     }
     return true;
 }
