@@ -327,6 +327,34 @@ TEST(KrvsimJson, NumbersReadBackExactlyAndNonFiniteOnesAreNamed) {
     EXPECT_EQ(line, "\"nan\" \"inf\" \"-inf\"");
 }
 
+// A memo may only ever copy the text of the very same double: values that
+// compare equal but print apart (0 and -0), NaN, and a memo written across
+// the buffer's refills.
+TEST(KrvsimJson, NumbersThroughAMemoReadAsWithout) {
+    std::mt19937_64 random(11);
+    std::vector<double> values = {0.0, -0.0, 0.0, 1.0, 1.0, std::nan(""), std::nan(""), 0.25};
+    for (int i = 0; i < 3000; ++i) {
+        double d = 0;
+        const std::uint64_t bits = random();
+        std::memcpy(&d, &bits, sizeof d);
+        values.push_back(d);
+        if (i % 3 == 0) values.push_back(d);
+    }
+    std::string plain, memoised;
+    {
+        standin::JsonOut j(plain);
+        for (double v : values) j.number(v).raw(',');
+    }
+    {
+        standin::JsonOut j(memoised);
+        standin::NumberMemo memo[3];
+        for (std::size_t i = 0; i < values.size(); ++i) j.number(values[i], memo[i % 2]).raw(',');
+        j.raw('!').vector({1.5, -0.0, 0.0}, memo).vector({1.5, 0.0, 0.0}, memo);
+        plain += "![1.5,-0,0][1.5,0,0]";
+    }
+    EXPECT_EQ(memoised, plain);
+}
+
 TEST(KrvsimJson, TextsAreEscapedAndValidUtf8) {
     std::string text;
     {

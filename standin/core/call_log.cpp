@@ -62,7 +62,7 @@ std::string to_string(const HostCall& call) {
     }
     text += ")";
     if (call.returned) text += " -> " + to_string(*call.returned);
-    for (const auto& a : call.answers) text += " " + a.name + "=" + to_string(a.value);
+    for (const auto& a : call.answers) text += " " + std::string(a.name) + "=" + to_string(a.value);
     return text;
 }
 
@@ -92,40 +92,71 @@ void Recorded::add_answer(const char* name, Arg value) const {
 
 std::size_t CallLog::add_call(HostCall call) {
     call.t = t_;
-    call.caller = caller_;
-    calls_.push_back(std::move(call));
-    return calls_.size() - 1;
+    call.caller.assign(caller_);
+    if (size_ == slots_.size()) {
+        slots_.emplace_back();
+        literals_.emplace_back();
+    }
+    slots_[size_] = std::move(call);
+    literals_[size_] = {};
+    return size_++;
 }
 
-std::vector<std::string> CallLog::split_names(const char* names) {
-    std::vector<std::string> out;
-    std::string_view rest = names != nullptr ? names : "";
-    while (!rest.empty()) {
-        const auto space = rest.find(' ');
-        out.emplace_back(rest.substr(0, space));
-        if (space == std::string_view::npos) break;
-        rest.remove_prefix(space + 1);
+HostCall& CallLog::next_slot(OBJHANDLE vessel, const char* name, const char* names,
+                             std::size_t count) {
+    if (size_ == slots_.size()) {
+        slots_.emplace_back();
+        literals_.emplace_back();
     }
-    return out;
+    HostCall& call = slots_[size_];
+    Literals& was = literals_[size_];
+    ++size_;
+    // Assigned, not rebuilt: the slot's strings and vectors keep their room.
+    if (was.name != name || was.names != names || call.arg_names.size() != count) {
+        call.name.assign(name);
+        std::size_t n = 0;
+        std::string_view rest = names != nullptr ? names : "";
+        while (!rest.empty()) {
+            const auto space = rest.find(' ');
+            if (n == call.arg_names.size()) call.arg_names.emplace_back();
+            call.arg_names[n++].assign(rest.substr(0, space));
+            if (space == std::string_view::npos) break;
+            rest.remove_prefix(space + 1);
+        }
+        call.arg_names.resize(n);
+        was = {name, names};
+    }
+    call.args.clear();
+    call.vessel = vessel;
+    call.returned.reset();
+    call.answers.clear();
+    call.t = t_;
+    call.caller.assign(caller_);
+    return call;
+}
+
+std::size_t CallLog::checked(std::size_t i) const {
+    if (i >= size_) throw std::out_of_range("call log: no call " + std::to_string(i));
+    return i;
 }
 
 std::vector<std::string> CallLog::names() const {
     std::vector<std::string> out;
-    out.reserve(calls_.size());
-    for (const auto& c : calls_) out.push_back(c.name);
+    out.reserve(size_);
+    for (const auto& c : calls()) out.push_back(c.name);
     return out;
 }
 
 std::vector<HostCall> CallLog::named(const std::string& name) const {
     std::vector<HostCall> out;
-    for (const auto& c : calls_)
+    for (const auto& c : calls())
         if (c.name == name) out.push_back(c);
     return out;
 }
 
 std::size_t CallLog::count(const std::string& name) const {
     std::size_t n = 0;
-    for (const auto& c : calls_) n += c.name == name ? 1 : 0;
+    for (const auto& c : calls()) n += c.name == name ? 1 : 0;
     return n;
 }
 

@@ -24,7 +24,7 @@ namespace standin {
 using Arg = std::variant<std::int64_t, double, const void*, std::string, VECTOR3, bool>;
 
 struct NamedArg {
-    std::string name;
+    std::string_view name;  // a literal of the host's
     Arg value;
 };
 
@@ -115,6 +115,23 @@ private:
     std::size_t index_ = 0;
 };
 
+// The calls recorded since the log was last emptied, in order.
+class CallRange {
+public:
+    CallRange(const HostCall* first, std::size_t n) : first_(first), n_(n) {}
+    const HostCall* begin() const { return first_; }
+    const HostCall* end() const { return first_ + n_; }
+    std::size_t size() const { return n_; }
+    bool empty() const { return n_ == 0; }
+    const HostCall& operator[](std::size_t i) const { return first_[i]; }
+    const HostCall& front() const { return first_[0]; }
+    const HostCall& back() const { return first_[n_ - 1]; }
+
+private:
+    const HostCall* first_;
+    std::size_t n_;
+};
+
 class CallLog {
 public:
     // names: the arguments' names, separated by spaces. Kept out of line:
@@ -122,23 +139,26 @@ public:
     template <typename... Args>
     [[gnu::noinline]] std::size_t add(OBJHANDLE vessel, const char* name, const char* names,
                                       Args... args) {
-        HostCall call{name, {make_arg(args)...}, vessel};
-        call.arg_names = split_names(names);
-        return add_call(std::move(call));
+        HostCall& call = next_slot(vessel, name, names, sizeof...(Args));
+        (call.args.push_back(make_arg(args)), ...);
+        return size_ - 1;
     }
 
     // Stamps the call with the time and caller set last; answers its index.
     std::size_t add_call(HostCall call);
-    void stamp(double t, std::string caller) {
+    // caller: the vessel's name, or empty; read at the next add.
+    void stamp(double t, std::string_view caller) {
         t_ = t;
-        caller_ = std::move(caller);
+        caller_ = caller;
     }
 
-    const std::vector<HostCall>& calls() const { return calls_; }
-    std::size_t size() const { return calls_.size(); }
-    const HostCall& operator[](std::size_t i) const { return calls_.at(i); }
-    HostCall& at(std::size_t i) { return calls_.at(i); }
-    void clear() { calls_.clear(); }
+    CallRange calls() const { return {slots_.data(), size_}; }
+    std::size_t size() const { return size_; }
+    const HostCall& operator[](std::size_t i) const { return slots_.at(checked(i)); }
+    HostCall& at(std::size_t i) { return slots_.at(checked(i)); }
+    // Empties the log; the calls' storage stays for the next ones, so that a
+    // log emptied after every step records without allocating.
+    void clear() { size_ = 0; }
 
     // The names of the calls, in order: handy for sequence checks.
     std::vector<std::string> names() const;
@@ -147,11 +167,22 @@ public:
     std::size_t count(const std::string& name) const;
 
 private:
-    static std::vector<std::string> split_names(const char* names);
+    // The next slot, emptied and stamped, with its name and argument names.
+    HostCall& next_slot(OBJHANDLE vessel, const char* name, const char* names, std::size_t count);
+    std::size_t checked(std::size_t i) const;
 
-    std::vector<HostCall> calls_;
+    std::vector<HostCall> slots_;  // the first size_ hold calls
+    // Per slot, the literals its name and argument names were last set
+    // from: a run makes the same calls step after step, so a slot mostly
+    // holds them already.
+    struct Literals {
+        const char* name = nullptr;
+        const char* names = nullptr;
+    };
+    std::vector<Literals> literals_;
+    std::size_t size_ = 0;
     double t_ = 0.0;
-    std::string caller_;
+    std::string_view caller_;
 };
 
 }  // namespace standin

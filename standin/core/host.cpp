@@ -45,7 +45,8 @@ void Host::stamp(OBJHANDLE vessel) {
     // the host never gave is looked up, not read.
     for (std::size_t i = 0; record == nullptr && vessel != nullptr && i < vessels_.size(); ++i)
         if (vessels_[i]->handle() == vessel) record = vessels_[i].get();
-    log_->stamp(world_.sim_time(), record != nullptr ? record->name : std::string());
+    log_->stamp(world_.sim_time(),
+                record != nullptr ? std::string_view(record->name) : std::string_view());
 }
 
 VesselRecord& Host::add_vessel(std::string name, std::string class_name, int flight_model) {

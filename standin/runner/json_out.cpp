@@ -12,7 +12,7 @@ namespace {
 // Large enough that a write of the buffer costs little against filling it.
 constexpr std::size_t kBufferBytes = std::size_t{1} << 20;
 // Room for any one number or escape.
-constexpr std::size_t kLongestToken = 40;
+constexpr std::size_t kLongestToken = NumberMemo::kRoom;
 // Whole doubles below this are exact as integers of up to 15 digits.
 constexpr double kWholeLimit = 1e15;
 
@@ -65,6 +65,17 @@ JsonOut& JsonOut::number(double v) {
         return *this;
     }
     used_ += static_cast<std::size_t>(std::to_chars(p, p + kLongestToken, v).ptr - p);
+    return *this;
+}
+
+JsonOut& JsonOut::remember(double v, std::uint64_t bits, NumberMemo& memo) {
+    reserve(NumberMemo::kRoom);  // no flush between here and the copy below
+    const std::size_t start = used_;
+    number(v);
+    const std::size_t length = used_ - start;
+    memo.bits = bits;
+    memo.length = static_cast<std::uint8_t>(length);
+    std::memcpy(memo.text, buffer_.data() + start, NumberMemo::kRoom);
     return *this;
 }
 

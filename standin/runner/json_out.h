@@ -3,7 +3,9 @@
 // numbers as the strings "nan", "inf" and "-inf", texts escaped.
 #pragma once
 
+#include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -11,6 +13,16 @@
 #include "host/types.h"
 
 namespace standin {
+
+// The text a number was last written as, for a field that often keeps its
+// value from one record to the next: written again, it is copied, not
+// formatted.
+struct NumberMemo {
+    static constexpr std::size_t kRoom = 32;  // any one number
+    std::uint64_t bits = 0;
+    std::uint8_t length = 0;  // 0: nothing kept yet
+    char text[kRoom] = {};
+};
 
 class JsonOut {
 public:
@@ -34,6 +46,21 @@ public:
         return *this;
     }
     JsonOut& number(double v);
+    // As number(v), through memo, which remembers the last value written with it.
+    JsonOut& number(double v, NumberMemo& memo) {
+        std::uint64_t bits = 0;
+        std::memcpy(&bits, &v, sizeof bits);
+        if (memo.length == 0 || memo.bits != bits) return remember(v, bits, memo);
+        // The whole memo at once: a copy of fixed size costs less than one
+        // of the text's length.
+        std::memcpy(reserve(NumberMemo::kRoom), memo.text, NumberMemo::kRoom);
+        used_ += memo.length;
+        return *this;
+    }
+    JsonOut& vector(const VECTOR3& v, NumberMemo* memo3) {
+        raw('[').number(v.x, memo3[0]).raw(',').number(v.y, memo3[1]).raw(',');
+        return number(v.z, memo3[2]).raw(']');
+    }
     JsonOut& integer(long long v);
     JsonOut& boolean(bool v) { return raw(v ? "true" : "false"); }
     JsonOut& vector(const VECTOR3& v);
@@ -65,6 +92,7 @@ private:
         return make_room(n);
     }
     char* make_room(std::size_t n);
+    JsonOut& remember(double v, std::uint64_t bits, NumberMemo& memo);
 
     bool put(const char* data, std::size_t n);
 

@@ -1,6 +1,7 @@
 #include "standin/runner/pointing_gauge.h"
 
 #include <cmath>
+#include <cstring>
 
 #include "standin/animation/animated_mesh.h"
 #include "standin/animation/dish_pointing.h"
@@ -24,6 +25,21 @@ double angle_between(const VECTOR3& a, const VECTOR3& b) {
     return std::atan2(std::sqrt(c * c + d * d + e * e), a.x * b.x + a.y * b.y + a.z * b.z);
 }
 
+// Whether the states of the animations in depends are, bit for bit, those
+// seen last (nothing seen yet: no).
+bool unchanged(const std::vector<std::uint32_t>& depends, const AnimationStates& states,
+               const std::vector<double>& seen) {
+    if (seen.size() != depends.size() || seen.empty()) return false;
+    for (std::size_t k = 0; k < depends.size(); ++k) {
+        const double now = depends[k] < states.size() ? states[depends[k]] : 0.0;
+        std::uint64_t a = 0, b = 0;
+        std::memcpy(&a, &now, sizeof a);
+        std::memcpy(&b, &seen[k], sizeof b);
+        if (a != b) return false;
+    }
+    return true;
+}
+
 }  // namespace
 
 PointingGauge::PointingGauge(const VesselRecord& vessel) : vessel_(vessel) {
@@ -44,21 +60,33 @@ PointingGauge::PointingGauge(const VesselRecord& vessel) : vessel_(vessel) {
             if (names_group(c, 0, dishes[i].feed)) feed_movers.push_back(&c);
         }
         one_motion_[i] = movers_[i] == feed_movers;
+        for (const AnimationComponent* c : movers_[i])
+            for (const AnimationComponent* up = c; up != nullptr; up = up->parent)
+                depends_[i].push_back(up->animation);
     }
 }
 
 std::array<double, 2> PointingGauge::errors(const VECTOR3& earth) const {
     std::array<double, 2> out{};
-    const AnimationStates states = current_states(vessel_);
+    states_.clear();
+    for (const auto& a : vessel_.animations) states_.push_back(a.state);
+    const AnimationStates& states = states_;
     const DishGroups dishes[2] = {kDish1Groups, kDish2Groups};
     for (int i = 0; i < 2; ++i) {
         VECTOR3 boresight{};
-        if (from_mesh_ && one_motion_[i]) {
+        const auto d = static_cast<std::size_t>(i);
+        if (from_mesh_ && one_motion_[i] && unchanged(depends_[d], states, seen_states_[d])) {
+            boresight = seen_boresight_[d];
+        } else if (from_mesh_ && one_motion_[i]) {
             RigidMotion m;
             for (const AnimationComponent* c : movers_[i]) m = placement(*c, states) * m;
             const VECTOR3& f = feed_[i];
             const VECTOR3& r = reflector_[i];
             boresight = m.direction({f.x - r.x, f.y - r.y, f.z - r.z});
+            seen_boresight_[d] = boresight;
+            seen_states_[d].clear();
+            for (const std::uint32_t a : depends_[d])
+                seen_states_[d].push_back(a < states.size() ? states[a] : 0.0);
         } else if (from_mesh_) {
             const VECTOR3 from =
                 group_motion(vessel_, 0, dishes[i].reflector, states).point(reflector_[i]);

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
 #include <vector>
 
 #include "host/types.h"
@@ -31,6 +32,13 @@ private:
     // move its feed alike: then one motion serves both.
     std::array<std::vector<const AnimationComponent*>, 2> movers_;
     std::array<bool, 2> one_motion_{};
+    // The animations each one-motion dish's boresight depends on, and the
+    // boresight at the states they had last: a dish often rests from one
+    // step to the next.
+    std::array<std::vector<std::uint32_t>, 2> depends_;
+    mutable std::array<std::vector<double>, 2> seen_states_;
+    mutable std::array<VECTOR3, 2> seen_boresight_{};
+    mutable std::vector<double> states_;  // kept: no allocation per step
 };
 
 }  // namespace standin

@@ -176,7 +176,10 @@ void write_vessel_make_up(JsonOut& j, const VesselRecord& r,
     j.raw('}');
 }
 
-void write_host_answers(JsonOut& j, const HostAnswersSeen& h) {
+// mjd_memo: the step's MJD was written through it last, and the host's
+// answer is mostly the same.
+void write_host_answers(JsonOut& j, const HostAnswersSeen& h, NumberMemo& mjd_memo,
+                        NumberMemo* memo) {
     j.key("host").raw('{');
     bool first = true;
     auto field = [&](const char* name) -> JsonOut& {
@@ -185,15 +188,16 @@ void write_host_answers(JsonOut& j, const HostAnswersSeen& h) {
         return j;
     };
     if (h.earth_found) field("earth_found").boolean(*h.earth_found);
-    if (h.earth_pos_m) field("earth_pos_m").vector(*h.earth_pos_m);
-    if (h.earth_local_m) field("earth_local_m").vector(*h.earth_local_m);
+    if (h.earth_pos_m) field("earth_pos_m").vector(*h.earth_pos_m, memo);
+    if (h.earth_local_m) field("earth_local_m").vector(*h.earth_local_m, memo + 3);
     if (h.orbit_ok) field("orbit_ok").boolean(*h.orbit_ok);
-    if (h.orbit_mean_lon_rad) field("orbit_mean_lon_rad").number(*h.orbit_mean_lon_rad);
-    if (h.orbit_period_s) field("orbit_period_s").number(*h.orbit_period_s);
-    if (h.earth_rotation_rad) field("earth_rotation_rad").number(*h.earth_rotation_rad);
-    if (h.sim_mjd) field("sim_mjd").number(*h.sim_mjd);
+    if (h.orbit_mean_lon_rad) field("orbit_mean_lon_rad").number(*h.orbit_mean_lon_rad, memo[6]);
+    if (h.orbit_period_s) field("orbit_period_s").number(*h.orbit_period_s, memo[7]);
+    if (h.earth_rotation_rad) field("earth_rotation_rad").number(*h.earth_rotation_rad, memo[8]);
+    if (h.sim_mjd) field("sim_mjd").number(*h.sim_mjd, mjd_memo);
     j.raw('}');
 }
+constexpr std::size_t kHostAnswerNumbers = 9;
 
 }  // namespace
 
@@ -235,6 +239,7 @@ void TraceWriter::header(Simulation& sim, const std::string& scenario) {
     vessel_names_.clear();
     gauges_.clear();
     group_names_.clear();
+    memos_.assign(sim.vessels().size(), StepMemos{});
     for (std::size_t i = 0; i < sim.vessels().size(); ++i) {
         const VesselRecord& r = *sim.vessels()[i]->record;
         animation_names_.push_back(animation_names(r));
@@ -255,29 +260,36 @@ void TraceWriter::step(Simulation& sim, long n, double dt, const std::vector<Ste
     const double rotation = w.earth_rotation();
     const VECTOR3 sun = sun_.position(mjd);
     j.raw("{\"type\":\"step\",\"n\":").integer(n).key("t").number(w.sim_time());
-    j.key("mjd").number(mjd).key("dt").number(dt).key("vessels").raw('[');
+    j.key("mjd").number(mjd, mjd_memo_).key("dt").number(dt).key("vessels").raw('[');
     for (std::size_t i = 0; i < sim.vessels().size(); ++i) {
         SessionVessel& v = *sim.vessels()[i];
         const VesselRecord& r = *v.record;
         const StateVector s = w.state(r);
         const Quaternion q = w.attitude(r);
+        StepMemos& memo = memos_[i];
+        memo.next = 0;
         if (i) j.raw(',');
         j.raw("{\"name\":").string(vessel_names_[i]);
-        j.key("pos_m").vector(s.r).key("vel_m_s").vector(s.v);
-        j.key("q").raw('[').number(q.w).raw(',').number(q.x).raw(',').number(q.y);
-        j.raw(',').number(q.z).raw(']').key("omega_rad_s").vector(w.rate(r));
+        j.key("pos_m").vector(s.r, memo.take(3)).key("vel_m_s").vector(s.v, memo.take(3));
+        NumberMemo* qm = memo.take(4);
+        j.key("q").raw('[').number(q.w, qm[0]).raw(',').number(q.x, qm[1]).raw(',');
+        j.number(q.y, qm[2]).raw(',').number(q.z, qm[3]).raw(']');
+        j.key("omega_rad_s").vector(w.rate(r), memo.take(3));
         double earth_distance = 0.0;
         const VECTOR3 earth = unit(unrotate(q, {-s.r.x, -s.r.y, -s.r.z}), earth_distance);
-        j.key("earth_dir").vector(earth).key("earth_dist_m").number(earth_distance);
+        j.key("earth_dir").vector(earth, memo.take(3));
+        j.key("earth_dist_m").number(earth_distance, *memo.take(1));
         double sun_distance = 0.0;
         j.key("sun_dir").vector(
-            unrotate(q, unit({sun.x - s.r.x, sun.y - s.r.y, sun.z - s.r.z}, sun_distance)));
-        j.key("lon_deg").number(longitude_deg(s.r, rotation));
-        write_host_answers(j, calls[i].host);
+            unrotate(q, unit({sun.x - s.r.x, sun.y - s.r.y, sun.z - s.r.z}, sun_distance)),
+            memo.take(3));
+        j.key("lon_deg").number(longitude_deg(s.r, rotation), *memo.take(1));
+        write_host_answers(j, calls[i].host, mjd_memo_, memo.take(kHostAnswerNumbers));
         const std::vector<std::string>& names = animation_names_[i];
         j.key("anim").raw('{');
+        NumberMemo* am = memo.take(r.animations.size());
         for (std::size_t a = 0; a < r.animations.size(); ++a) {
-            j.key(names[a], a != 0).number(r.animations[a].state);
+            j.key(names[a], a != 0).number(r.animations[a].state, am[a]);
         }
         j.raw('}').key("set").raw('[');
         for (std::size_t k = 0; k < calls[i].set.size(); ++k) {
@@ -290,17 +302,20 @@ void TraceWriter::step(Simulation& sim, long n, double dt, const std::vector<Ste
         }
         double propellant = 0.0;
         for (const auto& tank : r.tanks) propellant += tank.mass;
-        j.raw(']').key("propellant_kg").number(propellant).key("thrust").raw('{');
+        j.raw(']').key("propellant_kg").number(propellant, *memo.take(1)).key("thrust").raw('{');
+        NumberMemo* tm = memo.take(r.groups.size());
         for (std::size_t g = 0; g < r.groups.size(); ++g) {
             const auto& ts = r.groups[g].thrusters;
-            j.key(group_names_[i][g], g != 0).number(ts.empty() ? 0.0 : ts.front()->level);
+            j.key(group_names_[i][g], g != 0).number(ts.empty() ? 0.0 : ts.front()->level, tm[g]);
         }
         j.raw('}');
         if (gauges_[i].applies()) {
             const auto errors = gauges_[i].errors(earth);
             const double e1 = errors[0] * kDegPerRad;
             const double e2 = errors[1] * kDegPerRad;
-            j.key("pointing_error_deg").raw('[').number(e1).raw(',').number(e2).raw(']');
+            NumberMemo* em = memo.take(2);
+            j.key("pointing_error_deg").raw('[').number(e1, em[0]).raw(',');
+            j.number(e2, em[1]).raw(']');
             j.key("earth_dish");
             // The booms must be out for a dish to face anything; then the
             // Earth-side dish is the one nearer its direction.

@@ -53,6 +53,19 @@ public:
     void end(double t, long steps, const char* reason);
 
 private:
+    // The step record's numbers by their place in it, per vessel: a place
+    // keeps its memo from one step to the next.
+    struct StepMemos {
+        std::vector<NumberMemo> slots;
+        std::size_t next = 0;
+        NumberMemo* take(std::size_t n) {
+            if (next + n > slots.size()) slots.resize(next + n);
+            NumberMemo* m = &slots[next];
+            next += n;
+            return m;
+        }
+    };
+
     std::FILE* file_;
     bool own_file_;
     std::string path_;
@@ -63,6 +76,8 @@ private:
     std::vector<std::string> vessel_names_;                  // UTF-8
     std::vector<PointingGauge> gauges_;
     std::vector<std::vector<std::string>> group_names_;  // per vessel, per thruster group
+    NumberMemo mjd_memo_;                                // the step's and the host's MJD
+    std::vector<StepMemos> memos_;                       // per vessel
 };
 
 // The trace's names of a vessel's animations: the KRV rig's by role,
