@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <map>
 
 #include "standin/core/standin_constants.h"
 #include "standin/runner/json_out.h"
@@ -160,7 +161,28 @@ void RunSummary::file(const std::string& what, const std::string& path) {
 std::string RunSummary::text() const {
     std::string out = "krvsim summary: " + std::to_string(steps_) +
                       " steps to t = " + number_text(end_t_) + " s (" + reason_ + ")\n";
-    for (const Entry& e : timeline_) out += "  " + number_text(e.t) + " s  " + e.what + "\n";
+    // What recurs often (a dish tilt at its stop twice a day) is said once,
+    // with how often and when last; the JSON keeps every entry.
+    constexpr std::size_t kOften = 4;
+    std::map<std::string, std::pair<std::size_t, double>> recurring;
+    for (const Entry& e : timeline_) {
+        auto& [count, last] = recurring[e.what];
+        ++count;
+        last = e.t;
+    }
+    for (const Entry& e : timeline_) {
+        auto found = recurring.find(e.what);
+        if (found == recurring.end()) continue;
+        out += "  " + number_text(e.t) + " s  " + e.what;
+        const auto [count, last] = found->second;
+        if (count < kOften) {
+            out += "\n";
+            continue;
+        }
+        out += " (and " + std::to_string(count - 1) + " more times, the last at " +
+               number_text(last) + " s)\n";
+        recurring.erase(found);
+    }
     for (const auto& k : unused_keys_) out += "  key no vessel used: " + k + "\n";
     for (const Vessel& s : vessels_) {
         out += "  " + s.name + ": propellant used " +
