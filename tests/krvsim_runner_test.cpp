@@ -234,8 +234,8 @@ TEST(KrvsimReplay, APageFromItsOwnTraceOrFromTheNamedOne) {
         EXPECT_EQ(e.path(), page) << "left beside the page";
     // A warped month: its own trace still holds the deployment's every step.
     const fs::path warped = dir / "warped.html";
-    const Outcome month = krvsim({"--until", "2000000", "--key", "5:G", "--warp", "600:300",
-                                  "--replay", warped.string()});
+    const Outcome month = krvsim(
+        {"--until", "2000000", "--key", "5:G", "--warp", "600:300", "--replay", warped.string()});
     ASSERT_EQ(month.status, 0) << month.err;
     const std::string month_page = read(warped);
     for (int n = 5; n <= 16; ++n) {

@@ -155,16 +155,17 @@ TEST(LeanStep, KeepsThePagesFieldsVerbatimAndRefusesWhatIsNoObject) {
     EXPECT_EQ(lean.tracking, std::vector<double>{0.1});
     EXPECT_TRUE(lean.thrusting);
     EXPECT_DOUBLE_EQ(lean.t, 12.000000000000002);
-    for (const char* bad : {"", "[1]", "{\"t\":1", "{\"t\":1,}", "{\"vessels\":[1]}",
-                            "{\"t\":\"open}", "{\"t\":1}x"})
+    for (const char* bad :
+         {"", "[1]", "{\"t\":1", "{\"t\":1,}", "{\"vessels\":[1]}", "{\"t\":\"open}", "{\"t\":1}x"})
         EXPECT_FALSE(standin::lean_step(bad, &lean)) << bad;
 }
 
 std::string vessel_step(double t, double ant, double rot, int thrust = 0) {
     std::ostringstream s;
     s << "{\"type\":\"step\",\"t\":" << t << ",\"vessels\":[{\"name\":\"V\",\"pos_m\":[1,2,3],"
-      << "\"anim\":{\"ant\":" << ant << ",\"hga_rot\":" << rot << "},\"thrust\":{\"main\":"
-      << thrust << "},\"padding\":\"" << std::string(200, 'x') << "\"}]}";
+      << "\"anim\":{\"ant\":" << ant << ",\"hga_rot\":" << rot
+      << "},\"thrust\":{\"main\":" << thrust << "},\"padding\":\"" << std::string(200, 'x')
+      << "\"}]}";
     return s.str();
 }
 
@@ -180,7 +181,8 @@ TEST_F(ReplayWriterTest, KeepsEveryStepThatMattersAndSpreadsTheRestWithinTheByte
         if (n == 100) w.add(TraceRecordKind::event, n, "{\"type\":\"key\",\"t\":100}");
         if (n == 9000) w.add(TraceRecordKind::event, n, "{\"type\":\"burn\",\"t\":9000}");
         const double ant = n < 100 ? 0 : n < 110 ? (n - 100) / 10.0 : 1;
-        const double rot = n >= 110 && n < 115 ? (n - 110) * 0.1 : n * 1e-5;  // a slew, then tracking
+        const double rot =
+            n >= 110 && n < 115 ? (n - 110) * 0.1 : n * 1e-5;  // a slew, then tracking
         w.add(TraceRecordKind::step, n, vessel_step(n, ant, rot, n >= 12000 && n < 12003));
     }
     std::string json, error;

@@ -15,8 +15,8 @@ constexpr std::size_t kNone = std::string_view::npos;
 // The record's own fields the page reads, and each vessel's.
 constexpr std::array<std::string_view, 5> kStepKeys = {"type", "n", "t", "mjd", "dt"};
 constexpr std::array<std::string_view, 11> kVesselKeys = {
-    "name",     "anim",          "earth_dir",          "earth_dist_m", "sun_dir", "lon_deg",
-    "q",        "propellant_kg", "pointing_error_deg", "earth_dish",   "thrust"};
+    "name", "anim",          "earth_dir",          "earth_dist_m", "sun_dir", "lon_deg",
+    "q",    "propellant_kg", "pointing_error_deg", "earth_dish",   "thrust"};
 // The module turns these every step while it tracks the Earth; the others
 // move only when a mechanism travels.
 constexpr std::array<std::string_view, 3> kTrackingAnimations = {"hga_rot", "hga_tilt1",
@@ -132,30 +132,30 @@ bool lean_vessel(std::string_view vessel, LeanStep& step) {
     std::string& out = step.json;
     bool first = true, ok = true;
     out += '{';
-    const bool object = each_member(vessel, [&](std::string_view key, std::string_view quoted,
-                                 std::string_view value) {
-        if (!among(kVesselKeys, key)) return;
-        append_member(out, first, quoted, value);
-        if (key == "anim") {
-            step.mechanisms += '{';
-            ok = ok && (value == "null" ||
-                        each_member(value, [&](std::string_view name, std::string_view q,
-                                               std::string_view state) {
-                            if (among(kTrackingAnimations, name)) {
-                                step.tracking.push_back(number(state));
-                                return;
-                            }
-                            step.mechanisms += q;
-                            step.mechanisms += state;
-                        }));
-            step.mechanisms += '}';
-        } else if (key == "thrust" && value != "null") {
-            ok = ok && each_member(value, [&](std::string_view, std::string_view,
-                                              std::string_view level) {
-                     if (level != "0" && level != "-0") step.thrusting = true;
-                 });
-        }
-    });
+    const bool object = each_member(
+        vessel, [&](std::string_view key, std::string_view quoted, std::string_view value) {
+            if (!among(kVesselKeys, key)) return;
+            append_member(out, first, quoted, value);
+            if (key == "anim") {
+                step.mechanisms += '{';
+                ok = ok && (value == "null" ||
+                            each_member(value, [&](std::string_view name, std::string_view q,
+                                                   std::string_view state) {
+                                if (among(kTrackingAnimations, name)) {
+                                    step.tracking.push_back(number(state));
+                                    return;
+                                }
+                                step.mechanisms += q;
+                                step.mechanisms += state;
+                            }));
+                step.mechanisms += '}';
+            } else if (key == "thrust" && value != "null") {
+                ok = ok && each_member(value, [&](std::string_view, std::string_view,
+                                                  std::string_view level) {
+                         if (level != "0" && level != "-0") step.thrusting = true;
+                     });
+            }
+        });
     out += '}';
     return object && ok;
 }
@@ -166,25 +166,25 @@ bool lean_step(std::string_view json, LeanStep* out) {
     LeanStep step;
     bool first = true, ok = true;
     step.json += '{';
-    const bool object = each_member(json, [&](std::string_view key, std::string_view quoted,
-                                              std::string_view value) {
-        if (among(kStepKeys, key)) {
-            append_member(step.json, first, quoted, value);
-            if (key == "t") step.t = number(value);
-        } else if (key == "vessels") {
-            if (!first) step.json += ',';
-            first = false;
-            step.json += quoted;
-            step.json += ":[";
-            bool first_vessel = true;
-            ok = ok && each_element(value, [&](std::string_view vessel) {
-                     if (!first_vessel) step.json += ',';
-                     first_vessel = false;
-                     return lean_vessel(vessel, step);
-                 });
-            step.json += ']';
-        }
-    });
+    const bool object = each_member(
+        json, [&](std::string_view key, std::string_view quoted, std::string_view value) {
+            if (among(kStepKeys, key)) {
+                append_member(step.json, first, quoted, value);
+                if (key == "t") step.t = number(value);
+            } else if (key == "vessels") {
+                if (!first) step.json += ',';
+                first = false;
+                step.json += quoted;
+                step.json += ":[";
+                bool first_vessel = true;
+                ok = ok && each_element(value, [&](std::string_view vessel) {
+                         if (!first_vessel) step.json += ',';
+                         first_vessel = false;
+                         return lean_vessel(vessel, step);
+                     });
+                step.json += ']';
+            }
+        });
     if (!object || !ok) return false;
     step.json += '}';
     *out = std::move(step);

@@ -195,9 +195,10 @@ void ReplayWriter::thin() {
         const double span = steps_.back().t - steps_.front().t;
         const double mean_bytes =
             static_cast<double>(step_bytes_) / static_cast<double>(steps_.size());
-        const double target = std::min(static_cast<double>(steps_limit),
-                                       static_cast<double>(bytes_limit) / std::max(1.0, mean_bytes)) /
-                              2.0;
+        const double target =
+            std::min(static_cast<double>(steps_limit),
+                     static_cast<double>(bytes_limit) / std::max(1.0, mean_bytes)) /
+            2.0;
         const double even = span / std::max(1.0, target);
         spacing_ = spacing_ > 0.0 ? std::max(spacing_ * 2.0, even) : even;
         if (!(spacing_ > 0.0)) spacing_ = 1e-9;  // every step at one time: keep few
@@ -239,7 +240,9 @@ std::vector<const ReplayWriter::Kept*> ReplayWriter::page_steps() const {
     return spaced(hi, &bytes);
 }
 
-std::size_t ReplayWriter::kept_steps() const { return page_steps().size(); }
+std::size_t ReplayWriter::kept_steps() const {
+    return page_steps().size();
+}
 
 bool ReplayWriter::data_json(std::string& json, std::string* error) const {
     const fs::path obj_file = installation_ / "Meshes" / (mesh_ + ".obj");
