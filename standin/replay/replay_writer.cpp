@@ -195,12 +195,14 @@ void ReplayWriter::thin() {
         const double span = steps_.back().t - steps_.front().t;
         const double mean_bytes =
             static_cast<double>(step_bytes_) / static_cast<double>(steps_.size());
+        // Down to three quarters of the limits: the held spacing stays a
+        // fraction of the page's, and passes stay rare.
         const double target =
             std::min(static_cast<double>(steps_limit),
-                     static_cast<double>(bytes_limit) / std::max(1.0, mean_bytes)) /
-            2.0;
+                     static_cast<double>(bytes_limit) / std::max(1.0, mean_bytes)) *
+            0.75;
         const double even = span / std::max(1.0, target);
-        spacing_ = spacing_ > 0.0 ? std::max(spacing_ * 2.0, even) : even;
+        spacing_ = spacing_ > 0.0 ? std::max(spacing_ * 1.25, even) : even;
         if (!(spacing_ > 0.0)) spacing_ = 1e-9;  // every step at one time: keep few
         std::vector<Kept> kept;
         kept.reserve(steps_.size() / 2 + 1);
