@@ -232,6 +232,19 @@ TEST(KrvsimReplay, APageFromItsOwnTraceOrFromTheNamedOne) {
     EXPECT_NE(own.err.find("wrote replay: " + page.string()), std::string::npos) << own.err;
     for (const auto& e : fs::directory_iterator(dir))
         EXPECT_EQ(e.path(), page) << "left beside the page";
+    // A warped month: its own trace still holds the deployment's every step.
+    const fs::path warped = dir / "warped.html";
+    const Outcome month = krvsim(
+        {"--until", "2000000", "--key", "5:G", "--warp", "600:300", "--replay", warped.string()});
+    ASSERT_EQ(month.status, 0) << month.err;
+    const std::string month_page = read(warped);
+    for (int n = 5; n <= 16; ++n) {
+        const std::string at = std::to_string(n);
+        EXPECT_NE(month_page.find("{\"type\":\"step\",\"n\":" + at + ",\"t\":" + at + ","),
+                  std::string::npos)
+            << "no step at " << n << " s";
+    }
+    fs::remove(warped);
 
     const fs::path trace = dir / "named.jsonl";
     const Outcome named = krvsim(

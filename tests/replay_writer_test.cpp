@@ -4,11 +4,15 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <sstream>
 #include <string>
+#include <vector>
 
+#include "standin/replay/lean_step.h"
 #include "standin/replay/trace_replay.h"
 
 namespace {
@@ -129,6 +133,78 @@ TEST_F(ReplayWriterTest, AFailureNamesTheFileAndLeavesThePreviousPage) {
     EXPECT_NE(error.find("m.obj"), std::string::npos) << error;
     EXPECT_FALSE(writer().write(dir / "no_such_dir" / "replay.html", &error));
     EXPECT_EQ(get(dir / "replay.html"), "previous");
+}
+
+// A step cut to the page's fields: values copied byte for byte (numbers in
+// their exact text, strings with braces and quotes in them), the rest gone.
+TEST(LeanStep, KeepsThePagesFieldsVerbatimAndRefusesWhatIsNoObject) {
+    const std::string json =
+        "{\"type\":\"step\",\"n\":7,\"t\":12.000000000000002,\"mjd\":60476.1,\"dt\":1,"
+        "\"vessels\":[{\"name\":\"K \\\"}{[\",\"pos_m\":[1,2,3],\"q\":[1,0,0,-0],"
+        "\"host\":{\"earth_found\":true,\"x\":{\"q\":1}},\"anim\":{\"ant\":0.25,\"hga_rot\":"
+        "0.1,\"lid\":1},\"set\":[\"ant\"],\"thrust\":{\"main\":0,\"yawleft\":0.5},"
+        "\"earth_dish\":null,\"scenario_lines\":[\"ANT 0 }\"]}]}";
+    standin::LeanStep lean;
+    ASSERT_TRUE(standin::lean_step(json, &lean));
+    EXPECT_EQ(lean.json,
+              "{\"type\":\"step\",\"n\":7,\"t\":12.000000000000002,\"mjd\":60476.1,\"dt\":1,"
+              "\"vessels\":[{\"name\":\"K \\\"}{[\",\"q\":[1,0,0,-0],\"anim\":{\"ant\":0.25,"
+              "\"hga_rot\":0.1,\"lid\":1},\"thrust\":{\"main\":0,\"yawleft\":0.5},"
+              "\"earth_dish\":null}]}");
+    EXPECT_EQ(lean.mechanisms, "{\"ant\"0.25\"lid\"1}");
+    EXPECT_EQ(lean.tracking, std::vector<double>{0.1});
+    EXPECT_TRUE(lean.thrusting);
+    EXPECT_DOUBLE_EQ(lean.t, 12.000000000000002);
+    for (const char* bad :
+         {"", "[1]", "{\"t\":1", "{\"t\":1,}", "{\"vessels\":[1]}", "{\"t\":\"open}", "{\"t\":1}x"})
+        EXPECT_FALSE(standin::lean_step(bad, &lean)) << bad;
+}
+
+std::string vessel_step(double t, double ant, double rot, int thrust = 0) {
+    std::ostringstream s;
+    s << "{\"type\":\"step\",\"t\":" << t << ",\"vessels\":[{\"name\":\"V\",\"pos_m\":[1,2,3],"
+      << "\"anim\":{\"ant\":" << ant << ",\"hga_rot\":" << rot
+      << "},\"thrust\":{\"main\":" << thrust << "},\"padding\":\"" << std::string(200, 'x')
+      << "\"}]}";
+    return s.str();
+}
+
+// Under a tight byte budget the steps where a mechanism travels, a dish
+// slews, thrust is on, and those on each side of a key or burn edge all stay;
+// the idle tracking between is spread evenly within the budget.
+TEST_F(ReplayWriterTest, KeepsEveryStepThatMattersAndSpreadsTheRestWithinTheBytes) {
+    const std::size_t budget = 40000;
+    ReplayWriter w(dir / "page.html", dir / "data", "m/m", standin::kReplayMaxSteps, budget);
+    w.add(TraceRecordKind::header, 0, "{\"type\":\"header\"}");
+    const int steps = 20000;
+    for (int n = 0; n <= steps; ++n) {
+        if (n == 100) w.add(TraceRecordKind::event, n, "{\"type\":\"key\",\"t\":100}");
+        if (n == 9000) w.add(TraceRecordKind::event, n, "{\"type\":\"burn\",\"t\":9000}");
+        const double ant = n < 100 ? 0 : n < 110 ? (n - 100) / 10.0 : 1;
+        const double rot =
+            n >= 110 && n < 115 ? (n - 110) * 0.1 : n * 1e-5;  // a slew, then tracking
+        w.add(TraceRecordKind::step, n, vessel_step(n, ant, rot, n >= 12000 && n < 12003));
+    }
+    std::string json, error;
+    ASSERT_TRUE(w.data_json(json, &error)) << error;
+    std::vector<int> kept;
+    std::size_t bytes = 0;
+    for (auto at = json.find("{\"type\":\"step\",\"t\":"); at != std::string::npos;
+         at = json.find("{\"type\":\"step\",\"t\":", at + 1)) {
+        kept.push_back(std::stoi(json.substr(at + 19)));
+        bytes += json.find("}]}", at) + 3 - at;
+    }
+    EXPECT_EQ(json.find("pos_m"), std::string::npos);
+    EXPECT_EQ(json.find("padding"), std::string::npos);
+    EXPECT_LE(bytes, budget);
+    const auto has = [&](int n) { return std::find(kept.begin(), kept.end(), n) != kept.end(); };
+    for (int n : {0, 99, 100, 101, 105, 109, 110, 111, 114, 115, 8999, 9000, 12000, 12002, steps})
+        EXPECT_TRUE(has(n)) << n;
+    int widest = 0;
+    for (std::size_t i = 1; i < kept.size(); ++i) widest = std::max(widest, kept[i] - kept[i - 1]);
+    EXPECT_GE(bytes, budget / 2);
+    EXPECT_LE(widest, 3 * steps / static_cast<int>(kept.size()));
+    EXPECT_EQ(w.kept_steps(), kept.size());
 }
 
 // A trace file read back: the header's mesh, carriage returns dropped, and a

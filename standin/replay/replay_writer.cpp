@@ -1,12 +1,15 @@
 #include "standin/replay/replay_writer.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <fstream>
 #include <iterator>
 #include <sstream>
 #include <system_error>
 #include <utility>
+
+#include "standin/replay/lean_step.h"
 
 namespace standin {
 
@@ -93,47 +96,154 @@ std::vector<std::string> last_words_of(const std::string& text, std::string_view
     return out;
 }
 
+// The record's type as the trace writes it, first in the object.
+std::string_view record_type(std::string_view json) {
+    constexpr std::string_view kType = "{\"type\":\"";
+    if (json.substr(0, kType.size()) != kType) return {};
+    const std::size_t end = json.find('"', kType.size());
+    return end == std::string_view::npos ? std::string_view()
+                                         : json.substr(kType.size(), end - kType.size());
+}
+
+// A dish turning faster than tracking ever needs: the Earth goes round the
+// Sun-pointed vessel once a day, a state's full travel being a turn at most.
+bool slewed(const std::vector<double>& before, const LeanStep& after, double t_before) {
+    constexpr double kSlewPerSecond = 1e-3;  // [state/s], tracking stays near 1.2e-5
+    const double dt = after.t - t_before;
+    if (before.size() != after.tracking.size() || !(dt > 0.0)) return false;
+    for (std::size_t i = 0; i < before.size(); ++i) {
+        double d = std::abs(after.tracking[i] - before[i]);
+        d = std::min(d, std::abs(1.0 - d));  // the rotation wraps round
+        if (d > kSlewPerSecond * dt) return true;
+    }
+    return false;
+}
+
 }  // namespace
 
 ReplayWriter::ReplayWriter(fs::path template_file, fs::path installation, std::string mesh,
-                           std::size_t max_steps)
+                           std::size_t max_steps, std::size_t max_step_bytes)
     : template_file_(std::move(template_file)),
       installation_(std::move(installation)),
       mesh_(std::move(mesh)),
-      max_steps_(std::max<std::size_t>(max_steps, 2)) {}
+      max_steps_(std::max<std::size_t>(max_steps, 2)),
+      max_step_bytes_(max_step_bytes) {}
 
 void ReplayWriter::add(TraceRecordKind kind, double t, std::string_view json) {
     const std::size_t order = arrivals_++;
     if (kind != TraceRecordKind::step) {
-        others_.push_back({order, t, std::string(json)});
+        others_.push_back({order, t, std::string(json), false});
+        // The page's markers land on steps it holds: the state just before
+        // a key or burn edge and just after, and the step a travel ended in.
+        const std::string_view type = record_type(json);
+        const bool edge = type == "key" || type == "burn";
+        if ((edge || type == "travel_end") && have_pending_) pending_.essential = true;
+        if (edge) next_essential_ = true;
         return;
     }
-    last_step_ = {order, t, std::string(json)};
-    have_last_step_ = true;
-    if (steps_.empty() || t - steps_.back().t >= spacing_) {
-        steps_.push_back(last_step_);
-        if (steps_.size() > max_steps_) thin();
+    LeanStep lean;
+    if (!lean_step(json, &lean)) lean.json = std::string(json);  // kept as it came
+    Kept step{order, t, std::move(lean.json), next_essential_ || lean.thrusting};
+    next_essential_ = false;
+    if (have_pending_) {
+        // A mechanism moved, or a dish slewed rather than tracked: keep
+        // where it was and where it got to.
+        if (lean.mechanisms != pending_mechanisms_ || slewed(pending_tracking_, lean, pending_.t))
+            pending_.essential = step.essential = true;
+        commit(std::move(pending_));
+    } else {
+        step.essential = true;  // the start
     }
+    pending_ = std::move(step);
+    pending_mechanisms_ = std::move(lean.mechanisms);
+    pending_tracking_ = std::move(lean.tracking);
+    have_pending_ = true;
+}
+
+void ReplayWriter::commit(Kept step) {
+    if (!step.essential && !steps_.empty() && step.t - steps_.back().t < spacing_) return;
+    step_bytes_ += step.json.size();
+    steps_.push_back(std::move(step));
+    if (steps_.size() > kHeldFactor * max_steps_ || step_bytes_ > kHeldFactor * max_step_bytes_)
+        thin();
+}
+
+std::vector<const ReplayWriter::Kept*> ReplayWriter::spaced(double spacing,
+                                                            std::size_t* bytes) const {
+    std::vector<const Kept*> kept;
+    kept.reserve(steps_.size() + 1);
+    *bytes = 0;
+    for (const Kept& s : steps_) {
+        if (s.essential || kept.empty() || s.t - kept.back()->t >= spacing) {
+            *bytes += s.json.size();
+            kept.push_back(&s);
+        }
+    }
+    if (have_pending_) {
+        *bytes += pending_.json.size();
+        kept.push_back(&pending_);
+    }
+    return kept;
 }
 
 void ReplayWriter::thin() {
-    while (steps_.size() > max_steps_) {
+    // Held while the run goes on: up to kHeldFactor times the page's limits,
+    // so that the page's own choice at the end can be fine.
+    const std::size_t steps_limit = kHeldFactor * max_steps_;
+    const std::size_t bytes_limit = kHeldFactor * max_step_bytes_;
+    while (steps_.size() > steps_limit || step_bytes_ > bytes_limit) {
         const double span = steps_.back().t - steps_.front().t;
-        const double even = span / (static_cast<double>(max_steps_) / 2.0);
-        spacing_ = spacing_ > 0.0 ? std::max(spacing_ * 2.0, even) : even;
+        const double mean_bytes =
+            static_cast<double>(step_bytes_) / static_cast<double>(steps_.size());
+        // Down to three quarters of the limits: the held spacing stays a
+        // fraction of the page's, and passes stay rare.
+        const double target =
+            std::min(static_cast<double>(steps_limit),
+                     static_cast<double>(bytes_limit) / std::max(1.0, mean_bytes)) *
+            0.75;
+        const double even = span / std::max(1.0, target);
+        spacing_ = spacing_ > 0.0 ? std::max(spacing_ * 1.25, even) : even;
         if (!(spacing_ > 0.0)) spacing_ = 1e-9;  // every step at one time: keep few
         std::vector<Kept> kept;
-        kept.reserve(max_steps_ / 2 + 1);
-        for (Kept& s : steps_)
-            if (kept.empty() || s.t - kept.back().t >= spacing_) kept.push_back(std::move(s));
+        kept.reserve(steps_.size() / 2 + 1);
+        std::size_t bytes = 0;
+        for (Kept& s : steps_) {
+            if (s.essential || kept.empty() || s.t - kept.back().t >= spacing_) {
+                bytes += s.json.size();
+                kept.push_back(std::move(s));
+            }
+        }
+        const bool gained = kept.size() < steps_.size();
         steps_ = std::move(kept);
+        step_bytes_ = bytes;
+        // Only essential steps left, or the spacing wider than the run.
+        if (!gained && spacing_ > span) return;
     }
 }
 
+std::vector<const ReplayWriter::Kept*> ReplayWriter::page_steps() const {
+    std::size_t bytes = 0;
+    auto within = [&](const std::vector<const Kept*>& kept) {
+        return kept.size() <= max_steps_ && bytes <= max_step_bytes_;
+    };
+    auto kept = spaced(spacing_, &bytes);
+    if (within(kept) || steps_.empty()) return kept;
+    // The least spacing within both limits (fewer steps as it widens).
+    double lo = spacing_, hi = std::max(spacing_, 1e-9);
+    const double span = steps_.back().t - steps_.front().t;
+    while (!within(spaced(hi, &bytes)) && hi <= span) hi *= 2.0;
+    for (int i = 0; i < 50 && hi - lo > 1e-6 * hi; ++i) {
+        const double mid = (lo + hi) / 2.0;
+        if (within(spaced(mid, &bytes)))
+            hi = mid;
+        else
+            lo = mid;
+    }
+    return spaced(hi, &bytes);
+}
+
 std::size_t ReplayWriter::kept_steps() const {
-    const bool last_extra =
-        have_last_step_ && (steps_.empty() || steps_.back().order != last_step_.order);
-    return steps_.size() + (last_extra ? 1 : 0);
+    return page_steps().size();
 }
 
 bool ReplayWriter::data_json(std::string& json, std::string* error) const {
@@ -147,11 +257,8 @@ bool ReplayWriter::data_json(std::string& json, std::string* error) const {
     json.clear();
     json += "{\"format\":1,\"records\":[";
     // Steps and the other records back in the order they came.
-    std::vector<const Kept*> records;
-    records.reserve(steps_.size() + others_.size() + 1);
-    for (const Kept& s : steps_) records.push_back(&s);
-    if (have_last_step_ && (steps_.empty() || steps_.back().order != last_step_.order))
-        records.push_back(&last_step_);
+    std::vector<const Kept*> records = page_steps();
+    records.reserve(records.size() + others_.size());
     for (const Kept& o : others_) records.push_back(&o);
     std::sort(records.begin(), records.end(),
               [](const Kept* a, const Kept* b) { return a->order < b->order; });

@@ -21,18 +21,24 @@ enum class TraceRecordKind { header, step, event, end };
 // The placeholder in the template that the data block replaces.
 inline constexpr std::string_view kReplayDataPlaceholder = "__KRV_REPLAY_DATA__";
 
-// Steps kept at most, spread evenly over the run's time.
+// Steps kept at most, and their bytes at most: the steps in which nothing but
+// the dishes' tracking moves are spread evenly over the run's time within
+// both. Steps in which a mechanism travels or thrusters fire, and those on
+// either side of a key, a burn edge or an end of travel, are always kept.
 inline constexpr std::size_t kReplayMaxSteps = 20000;
+inline constexpr std::size_t kReplayMaxStepBytes = 3'500'000;
 
 class ReplayWriter {
 public:
     // mesh: the vessel's mesh name in the installation ("krv/krv" stands for
     // Meshes/krv/krv.obj under installation).
     ReplayWriter(std::filesystem::path template_file, std::filesystem::path installation,
-                 std::string mesh, std::size_t max_steps = kReplayMaxSteps);
+                 std::string mesh, std::size_t max_steps = kReplayMaxSteps,
+                 std::size_t max_step_bytes = kReplayMaxStepBytes);
 
     // One trace record as written: its JSON text (one object, no newline),
-    // its kind and its simulation time [s]. Steps come in time order.
+    // its kind and its simulation time [s]. Steps come in time order; a
+    // step keeps only the fields the page reads.
     void add(TraceRecordKind kind, double t, std::string_view json);
 
     // Writes the page through a temporary file renamed into place, so that
@@ -52,20 +58,34 @@ private:
         std::size_t order;  // arrival position, to merge steps and the rest back in order
         double t;
         std::string json;
+        bool essential = false;  // never thinned away
     };
+    // Steps held while the run goes on, at most this many times the limits.
+    static constexpr std::size_t kHeldFactor = 4;
+    void commit(Kept step);
     void thin();
+    // The held steps at least `spacing` apart but the essential ones, the
+    // latest one last, and their bytes.
+    std::vector<const Kept*> spaced(double spacing, std::size_t* bytes) const;
+    // The page's steps: the least spacing within both limits.
+    std::vector<const Kept*> page_steps() const;
 
     std::filesystem::path template_file_;
     std::filesystem::path installation_;
     std::string mesh_;
     std::size_t max_steps_;
+    std::size_t max_step_bytes_;
     std::size_t arrivals_ = 0;
     double spacing_ = 0.0;  // [s] least time between kept steps, doubled as needed
     std::vector<Kept> steps_;
+    std::size_t step_bytes_ = 0;  // of steps_
     std::vector<Kept> others_;
-    Kept last_step_{0, 0.0, {}};
-    bool have_last_step_ = false;
-    bool last_step_kept_ = false;
+    // The latest step waits for the next record: that may make it essential.
+    Kept pending_{0, 0.0, {}, false};
+    std::string pending_mechanisms_;
+    std::vector<double> pending_tracking_;
+    bool have_pending_ = false;
+    bool next_essential_ = false;
 };
 
 }  // namespace standin

@@ -213,11 +213,15 @@ int run(const Options& o, std::FILE* out, std::FILE* err) {
         const double until = end_time(o, world);
         Options traced = o;
         traced.trace = trace_path;
+        // The page's writer thins further and keeps the steps where things
+        // happen, so the trace it reads keeps twice its steps (warps counted:
+        // a warped run's deployment at the base step must not be thinned).
         if (!replay_trace.path.empty())
             traced.trace_every = std::max(
                 o.trace_every,
-                static_cast<int>(std::min(1e9, std::ceil((until - start) / o.dt /
-                                                         static_cast<double>(kReplayMaxSteps)))));
+                static_cast<int>(std::min(
+                    1e9, std::ceil(WarpSchedule(o.warps, o.dt).expected_steps(start, until) /
+                                   (2.0 * static_cast<double>(kReplayMaxSteps))))));
         if (!o.svg.empty()) std::filesystem::create_directories(o.svg);
         // A trace or calls log on standard output has it to itself: the HUD
         // frames and reports are in the trace, or can be had from a run

@@ -207,6 +207,19 @@ double WarpSchedule::next_time() const {
     return next_ < warps_.size() ? warps_[next_].time : INFINITY;
 }
 
+double WarpSchedule::expected_steps(double start, double until) const {
+    double steps = 0.0, t = start, dt = base_dt_;
+    for (const WarpCommand& w : warps_) {
+        if (w.time > t) {
+            steps += (std::min(w.time, until) - t) / dt;
+            t = std::min(w.time, until);
+        }
+        dt = w.dt;
+    }
+    if (until > t) steps += (until - t) / dt;
+    return std::ceil(steps);
+}
+
 AttitudeSchedule::AttitudeSchedule(std::vector<AttitudeCommand> modes) : modes_(std::move(modes)) {
     std::stable_sort(
         modes_.begin(), modes_.end(),

@@ -119,6 +119,9 @@ public:
     bool warping() const { return dt_ > base_dt_; }
     // [s] when the next warp begins; infinity when none is left.
     double next_time() const;
+    // About how many steps a run from `start` to `until` takes, its warps
+    // counted (the turns' base steps and steps cut short at events not).
+    double expected_steps(double start, double until) const;
 
 private:
     std::vector<WarpCommand> warps_;

@@ -136,9 +136,14 @@ try {
   const start = steps[0].t, end = steps[steps.length - 1].t;
   // Stowed, each mechanism on its way (a few seconds after each key), out, and across the run.
   const keyTimes = defaultTrace.filter((r) => r.type === 'key').map((r) => r.t);
+  // The page holds the steps it plays: pose at those exact times, each the
+  // page's step nearest the wanted time, its states the trace's.
+  const pageTimes = await page.evaluate(() => window.krvReplay.stepTimes());
+  const nearestPageTime = (t) => pageTimes.reduce((best, x) => (Math.abs(x - t) < Math.abs(best - t) ? x : best), pageTimes[0]);
   const times = [...new Set([start, ...keyTimes.flatMap((k) => [k + 3, k + 6, k + 11]),
     ...[0.1, 0.25, 0.5, 0.75].map((f) => start + f * (end - start)), end]
-    .filter((t) => t >= start && t <= end).map((t) => Math.round(t)))].sort((a, b) => a - b);
+    .filter((t) => t >= start && t <= end).map(nearestPageTime))].sort((a, b) => a - b);
+  const traceAt = new Map(steps.map((s) => [s.t, s]));
   const viewer = [];
   for (const t of times) {
     viewer.push(await page.evaluate((t) => {
@@ -149,6 +154,11 @@ try {
       return { states: r.states(), groups };
     }, t));
   }
+  const statesDiffer = times.filter((t, k) => !traceAt.has(t) || ids.some((n) => viewer[k].states[n] !== traceAt.get(t).vessels[0].anim[n]));
+  check(statesDiffer.length === 0, `the page's states at its steps are the trace's (${statesDiffer.length ? `differ at ${statesDiffer.join(', ')} s` : 'all equal'})`);
+  const deploying = pageTimes.filter((t) => t >= keyTimes[0] && t <= (keyTimes[keyTimes.length - 1] ?? start) + 1).length;
+  const deploySteps = steps.filter((s) => s.t >= keyTimes[0] && s.t <= (keyTimes[keyTimes.length - 1] ?? start) + 1).length;
+  check(deploying === deploySteps, `the page keeps every deployment step from the first key to a second after the last (${deploying} of ${deploySteps})`);
   const statesText = viewer.map((v) => ids.map((n) => v.states[n]).join(' ')).join('\n') + '\n';
   const host = JSON.parse(execFileSync(krvsim, ['--no-progress', '--poses', '-'], { input: statesText, maxBuffer: 1 << 28 }).toString());
   let worst = 0, groupsChecked = 0, hostGroups = 0, countsDiffer = [];
@@ -166,9 +176,10 @@ try {
   check(worst <= 1e-6, `the viewer's poses equal the stand-in's within 1e-6 m (worst ${worst.toExponential(2)} m)`);
 
   // The Earth-side dish on the Earth, once booms are open and dishes settled.
-  const settled = defaultTrace.filter((r) => r.type === 'step' && r.vessels[0].anim.ant === 1 && r.vessels[0].earth_dish &&
+  const inPage = new Set(pageTimes);
+  const settled = defaultTrace.filter((r) => r.type === 'step' && inPage.has(r.t) && r.vessels[0].anim.ant === 1 && r.vessels[0].earth_dish &&
     r.vessels[0].pointing_error_deg[r.vessels[0].earth_dish - 1] < 0.05);
-  check(settled.length > 10, `the trace has settled tracking steps (${settled.length})`);
+  check(settled.length > 10, `the page has settled tracking steps (${settled.length})`);
   let worstAim = 0;
   for (const s of settled.filter((_, i) => i % Math.max(1, Math.floor(settled.length / 12)) === 0)) {
     const { bore, earth } = await page.evaluate((t, dish) => {
