@@ -67,10 +67,14 @@ PointingGauge::PointingGauge(const VesselRecord& vessel) : vessel_(vessel) {
 }
 
 std::array<double, 2> PointingGauge::errors(const VECTOR3& earth) const {
-    std::array<double, 2> out{};
     states_.clear();
     for (const auto& a : vessel_.animations) states_.push_back(a.state);
-    const AnimationStates& states = states_;
+    return errors(earth, states_);
+}
+
+std::array<double, 2> PointingGauge::errors(const VECTOR3& earth,
+                                            const AnimationStates& states) const {
+    std::array<double, 2> out{};
     const DishGroups dishes[2] = {kDish1Groups, kDish2Groups};
     for (int i = 0; i < 2; ++i) {
         VECTOR3 boresight{};

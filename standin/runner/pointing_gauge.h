@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "host/types.h"
+#include "standin/animation/animated_mesh.h"
 #include "standin/core/vessel_record.h"
 
 namespace standin {
@@ -21,6 +22,10 @@ public:
     bool applies() const { return applies_; }
     // [rad] of dish 1 and dish 2 to earth (a direction in the vessel frame).
     std::array<double, 2> errors(const VECTOR3& earth) const;
+    // As errors(earth) at the animations' states given, by id: the rig's
+    // make-up is read, its present states are not, so that another thread
+    // may gauge a step's snapshot while the run goes on.
+    std::array<double, 2> errors(const VECTOR3& earth, const AnimationStates& states) const;
 
 private:
     const VesselRecord& vessel_;

@@ -211,30 +211,76 @@ std::vector<std::string> animation_names(const VesselRecord& vessel) {
     return names;
 }
 
+namespace {
+
+// Slots between the simulation's thread and the writer's: enough that
+// neither waits on the other's hiccups, few enough to stay small.
+constexpr std::size_t kQueuedRecords = 512;
+
+}  // namespace
+
 TraceWriter::TraceWriter(const std::string& path, const Options& options)
     : file_(path == "-" ? stdout : std::fopen(path.c_str(), "wb")),
       own_file_(path != "-"),
       path_(path),
       options_(options),
-      json_(file_ != nullptr ? file_ : stdout) {
+      json_(file_ != nullptr ? file_ : stdout),
+      queue_(kQueuedRecords) {
     if (file_ == nullptr)
         throw std::runtime_error("--trace: cannot write '" + path + "': " + std::strerror(errno));
+    writer_ = std::thread([this] { writer_loop(); });
 }
 
 TraceWriter::~TraceWriter() {
+    finish();
     json_.flush();
     if (own_file_) std::fclose(file_);
 }
 
+void TraceWriter::finish() {
+    if (!writer_.joinable()) return;
+    queue_.back().kind = Slot::Kind::finish;
+    queue_.push(true);
+    writer_.join();
+}
+
+void TraceWriter::writer_loop() {
+    for (;;) {
+        const Slot& s = queue_.front();
+        if (s.kind == Slot::Kind::finish) {
+            queue_.pop();
+            return;
+        }
+        // Still taking the records after a failure keeps the simulation
+        // from waiting forever; end() reports it.
+        if (!writer_failed_) {
+            try {
+                if (s.kind == Slot::Kind::step)
+                    write_step(s);
+                else
+                    json_.raw(s.text);
+            } catch (...) {
+                writer_failed_ = true;
+            }
+        }
+        queue_.pop();
+    }
+}
+
+template <typename Write>
+void TraceWriter::event(Write&& write) {
+    Slot& s = queue_.back();
+    s.kind = Slot::Kind::text;
+    s.text.clear();
+    {
+        JsonOut j(s.text);
+        write(j);
+    }
+    queue_.push();
+}
+
 void TraceWriter::header(Simulation& sim, const std::string& scenario) {
-    JsonOut& j = json_;
     OrbitalWorld& w = sim.world();
-    j.raw("{\"type\":\"header\"").key("format").integer(kTraceFormat);
-    j.key("krvsim").string(KRV_VERSION).key("scenario").string(name_to_utf8(scenario));
-    j.key("options");
-    write_options(j, options_);
-    j.key("start").raw('{').key("t", false).number(w.sim_time()).key("mjd").number(w.sim_mjd());
-    j.raw('}').key("trace_every").integer(options_.trace_every).key("vessels").raw('[');
     animation_names_.clear();
     vessel_names_.clear();
     gauges_.clear();
@@ -247,70 +293,105 @@ void TraceWriter::header(Simulation& sim, const std::string& scenario) {
         gauges_.emplace_back(r);
         group_names_.emplace_back();
         for (const auto& g : r.groups) group_names_.back().push_back(group_name(g.type));
-        if (i) j.raw(',');
-        write_vessel_make_up(j, r, animation_names_.back());
     }
-    j.raw("]}\n");
+    event([&](JsonOut& j) {
+        j.raw("{\"type\":\"header\"").key("format").integer(kTraceFormat);
+        j.key("krvsim").string(KRV_VERSION).key("scenario").string(name_to_utf8(scenario));
+        j.key("options");
+        write_options(j, options_);
+        j.key("start").raw('{').key("t", false).number(w.sim_time());
+        j.key("mjd").number(w.sim_mjd());
+        j.raw('}').key("trace_every").integer(options_.trace_every).key("vessels").raw('[');
+        for (std::size_t i = 0; i < sim.vessels().size(); ++i) {
+            if (i) j.raw(',');
+            write_vessel_make_up(j, *sim.vessels()[i]->record, animation_names_[i]);
+        }
+        j.raw("]}\n");
+    });
 }
 
 void TraceWriter::step(Simulation& sim, long n, double dt, const std::vector<StepCalls>& calls) {
-    JsonOut& j = json_;
     OrbitalWorld& w = sim.world();
-    const double mjd = w.sim_mjd();
-    const double rotation = w.earth_rotation();
-    const VECTOR3 sun = sun_.position(mjd);
-    j.raw("{\"type\":\"step\",\"n\":").integer(n).key("t").number(w.sim_time());
-    j.key("mjd").number(mjd, mjd_memo_).key("dt").number(dt).key("vessels").raw('[');
+    Slot& s = queue_.back();
+    s.kind = Slot::Kind::step;
+    s.n = n;
+    s.t = w.sim_time();
+    s.mjd = w.sim_mjd();
+    s.dt = dt;
+    s.rotation = w.earth_rotation();
+    s.vessels.resize(sim.vessels().size());
     for (std::size_t i = 0; i < sim.vessels().size(); ++i) {
         SessionVessel& v = *sim.vessels()[i];
         const VesselRecord& r = *v.record;
-        const StateVector s = w.state(r);
-        const Quaternion q = w.attitude(r);
+        VesselSnapshot& o = s.vessels[i];
+        o.state = w.state(r);
+        o.q = w.attitude(r);
+        o.rate = w.rate(r);
+        o.host = calls[i].host;
+        o.anim.clear();
+        for (const auto& a : r.animations) o.anim.push_back(a.state);
+        o.set.clear();
+        for (const auto& a : calls[i].set) o.set.push_back(a.animation);
+        o.propellant = 0.0;
+        for (const auto& tank : r.tanks) o.propellant += tank.mass;
+        o.thrust.clear();
+        for (const auto& g : r.groups)
+            o.thrust.push_back(g.thrusters.empty() ? 0.0 : g.thrusters.front()->level);
+        o.has_lines = options_.trace_lines_every > 0 && n % options_.trace_lines_every == 0;
+        if (o.has_lines) o.lines = sim.vessel_own_lines(v);
+    }
+    queue_.push();
+}
+
+void TraceWriter::write_step(const Slot& s) {
+    JsonOut& j = json_;
+    const VECTOR3 sun = sun_.position(s.mjd);
+    j.raw("{\"type\":\"step\",\"n\":").integer(s.n).key("t").number(s.t);
+    j.key("mjd").number(s.mjd, mjd_memo_).key("dt").number(s.dt).key("vessels").raw('[');
+    for (std::size_t i = 0; i < s.vessels.size(); ++i) {
+        const VesselSnapshot& o = s.vessels[i];
+        const VECTOR3& r = o.state.r;
+        const Quaternion& q = o.q;
         StepMemos& memo = memos_[i];
         memo.next = 0;
         if (i) j.raw(',');
         j.raw("{\"name\":").string(vessel_names_[i]);
-        j.key("pos_m").vector(s.r, memo.take(3)).key("vel_m_s").vector(s.v, memo.take(3));
+        j.key("pos_m").vector(r, memo.take(3)).key("vel_m_s").vector(o.state.v, memo.take(3));
         NumberMemo* qm = memo.take(4);
         j.key("q").raw('[').number(q.w, qm[0]).raw(',').number(q.x, qm[1]).raw(',');
         j.number(q.y, qm[2]).raw(',').number(q.z, qm[3]).raw(']');
-        j.key("omega_rad_s").vector(w.rate(r), memo.take(3));
+        j.key("omega_rad_s").vector(o.rate, memo.take(3));
         double earth_distance = 0.0;
-        const VECTOR3 earth = unit(unrotate(q, {-s.r.x, -s.r.y, -s.r.z}), earth_distance);
+        const VECTOR3 earth = unit(unrotate(q, {-r.x, -r.y, -r.z}), earth_distance);
         j.key("earth_dir").vector(earth, memo.take(3));
         j.key("earth_dist_m").number(earth_distance, *memo.take(1));
         double sun_distance = 0.0;
         j.key("sun_dir").vector(
-            unrotate(q, unit({sun.x - s.r.x, sun.y - s.r.y, sun.z - s.r.z}, sun_distance)),
-            memo.take(3));
-        j.key("lon_deg").number(longitude_deg(s.r, rotation), *memo.take(1));
-        write_host_answers(j, calls[i].host, mjd_memo_, memo.take(kHostAnswerNumbers));
+            unrotate(q, unit({sun.x - r.x, sun.y - r.y, sun.z - r.z}, sun_distance)), memo.take(3));
+        j.key("lon_deg").number(longitude_deg(r, s.rotation), *memo.take(1));
+        write_host_answers(j, o.host, mjd_memo_, memo.take(kHostAnswerNumbers));
         const std::vector<std::string>& names = animation_names_[i];
         j.key("anim").raw('{');
-        NumberMemo* am = memo.take(r.animations.size());
-        for (std::size_t a = 0; a < r.animations.size(); ++a) {
-            j.key(names[a], a != 0).number(r.animations[a].state, am[a]);
+        NumberMemo* am = memo.take(o.anim.size());
+        for (std::size_t a = 0; a < o.anim.size(); ++a) {
+            j.key(names[a], a != 0).number(o.anim[a], am[a]);
         }
         j.raw('}').key("set").raw('[');
-        for (std::size_t k = 0; k < calls[i].set.size(); ++k) {
-            const std::uint32_t a = calls[i].set[k].animation;
+        for (std::size_t k = 0; k < o.set.size(); ++k) {
+            const std::uint32_t a = o.set[k];
             if (k) j.raw(',');
             if (a < names.size())
                 j.raw('"').raw(names[a]).raw('"');
             else
                 j.string("anim" + std::to_string(a));
         }
-        double propellant = 0.0;
-        for (const auto& tank : r.tanks) propellant += tank.mass;
-        j.raw(']').key("propellant_kg").number(propellant, *memo.take(1)).key("thrust").raw('{');
-        NumberMemo* tm = memo.take(r.groups.size());
-        for (std::size_t g = 0; g < r.groups.size(); ++g) {
-            const auto& ts = r.groups[g].thrusters;
-            j.key(group_names_[i][g], g != 0).number(ts.empty() ? 0.0 : ts.front()->level, tm[g]);
-        }
+        j.raw(']').key("propellant_kg").number(o.propellant, *memo.take(1)).key("thrust").raw('{');
+        NumberMemo* tm = memo.take(o.thrust.size());
+        for (std::size_t g = 0; g < o.thrust.size(); ++g)
+            j.key(group_names_[i][g], g != 0).number(o.thrust[g], tm[g]);
         j.raw('}');
         if (gauges_[i].applies()) {
-            const auto errors = gauges_[i].errors(earth);
+            const auto errors = gauges_[i].errors(earth, o.anim);
             const double e1 = errors[0] * kDegPerRad;
             const double e2 = errors[1] * kDegPerRad;
             NumberMemo* em = memo.take(2);
@@ -319,17 +400,17 @@ void TraceWriter::step(Simulation& sim, long n, double dt, const std::vector<Ste
             j.key("earth_dish");
             // The booms must be out for a dish to face anything; then the
             // Earth-side dish is the one nearer its direction.
-            if (r.animations[0].state == 1.0)
+            if (o.anim[0] == 1.0)
                 j.integer(e1 <= e2 ? 1 : 2);
             else
                 j.raw("null");
         } else {
             j.key("pointing_error_deg").raw("null").key("earth_dish").raw("null");
         }
-        if (options_.trace_lines_every > 0 && n % options_.trace_lines_every == 0) {
+        if (o.has_lines) {
             j.key("scenario_lines").raw('[');
-            const auto lines = sim.vessel_own_lines(v);
-            for (std::size_t k = 0; k < lines.size(); ++k) (k ? j.raw(',') : j).latin1(lines[k]);
+            for (std::size_t k = 0; k < o.lines.size(); ++k)
+                (k ? j.raw(',') : j).latin1(o.lines[k]);
             j.raw(']');
         }
         j.raw('}');
@@ -339,76 +420,96 @@ void TraceWriter::step(Simulation& sim, long n, double dt, const std::vector<Ste
 
 void TraceWriter::key(double t, const std::string& key, const Simulation& sim,
                       const std::vector<bool>& used) {
-    json_.raw("{\"type\":\"key\",\"t\":").number(t).key("key").string(key).key("used").raw('{');
-    for (std::size_t i = 0; i < used.size(); ++i)
-        json_.key(name_to_utf8(sim.vessels()[i]->record->name), i != 0).boolean(used[i]);
-    json_.raw("}}\n");
+    event([&](JsonOut& j) {
+        j.raw("{\"type\":\"key\",\"t\":").number(t).key("key").string(key).key("used").raw('{');
+        for (std::size_t i = 0; i < used.size(); ++i)
+            j.key(name_to_utf8(sim.vessels()[i]->record->name), i != 0).boolean(used[i]);
+        j.raw("}}\n");
+    });
 }
 
 void TraceWriter::burn(double t, const std::string& vessel, const std::string& group, bool start,
                        double level) {
-    json_.raw("{\"type\":\"burn\",\"t\":").number(t).key("vessel").string(name_to_utf8(vessel));
-    json_.key("group").string(group).key("phase").string(start ? "start" : "end");
-    json_.key("level").number(level).raw("}\n");
+    event([&](JsonOut& j) {
+        j.raw("{\"type\":\"burn\",\"t\":").number(t).key("vessel").string(name_to_utf8(vessel));
+        j.key("group").string(group).key("phase").string(start ? "start" : "end");
+        j.key("level").number(level).raw("}\n");
+    });
 }
 
 void TraceWriter::hud(const HudFrame& f) {
-    json_.raw("{\"type\":\"hud\",\"t\":")
-        .number(f.time)
-        .key("vessel")
-        .string(name_to_utf8(f.vessel));
-    json_.key("width").integer(f.width).key("height").integer(f.height).key("texts").raw('[');
-    for (std::size_t i = 0; i < f.texts.size(); ++i) {
-        const DrawnText& t = f.texts[i];
-        if (i) json_.raw(',');
-        json_.raw('{').key("x", false).integer(t.x).key("y").integer(t.y);
-        json_.key("color").string(colour_hex(t.colour)).key("text").latin1(t.bytes).raw('}');
-    }
-    json_.raw("]}\n");
+    event([&](JsonOut& j) {
+        j.raw("{\"type\":\"hud\",\"t\":")
+            .number(f.time)
+            .key("vessel")
+            .string(name_to_utf8(f.vessel));
+        j.key("width").integer(f.width).key("height").integer(f.height).key("texts").raw('[');
+        for (std::size_t i = 0; i < f.texts.size(); ++i) {
+            const DrawnText& t = f.texts[i];
+            if (i) j.raw(',');
+            j.raw('{').key("x", false).integer(t.x).key("y").integer(t.y);
+            j.key("color").string(colour_hex(t.colour)).key("text").latin1(t.bytes).raw('}');
+        }
+        j.raw("]}\n");
+    });
 }
 
 void TraceWriter::warp(double t, double dt) {
-    json_.raw("{\"type\":\"warp\",\"t\":").number(t).key("dt").number(dt).raw("}\n");
+    event([&](JsonOut& j) {
+        j.raw("{\"type\":\"warp\",\"t\":").number(t).key("dt").number(dt).raw("}\n");
+    });
 }
 
 void TraceWriter::attitude(double t, const std::string& vessel_utf8, const char* mode) {
-    json_.raw("{\"type\":\"attitude\",\"t\":").number(t).key("vessel").string(vessel_utf8);
-    json_.key("mode").string(mode).raw("}\n");
+    event([&](JsonOut& j) {
+        j.raw("{\"type\":\"attitude\",\"t\":").number(t).key("vessel").string(vessel_utf8);
+        j.key("mode").string(mode).raw("}\n");
+    });
 }
 
 void TraceWriter::plan(double t, const std::string& vessel_utf8, double at,
                        const RelocationPlan& p) {
-    json_.raw("{\"type\":\"plan\",\"t\":").number(t).key("vessel").string(vessel_utf8);
-    json_.key("at").number(at).key("start_lon_deg").number(p.start_lon);
-    json_.key("gap_deg").number(p.gap).key("drift_deg_per_orbit").number(p.drift_per_orbit);
-    json_.key("drift_period_s").number(p.drift_period).key("drift_a_m").number(p.drift_a);
-    json_.key("delta_a_m").number(p.delta_a);
-    json_.key("start_burn").string(p.prograde ? "prograde" : "retrograde");
-    json_.key("start_dv_m_s").number(p.start_dv).key("start_duration_s").number(p.start_duration);
-    json_.key("stop_dv_m_s").number(p.stop_dv).key("stop_duration_s").number(p.stop_duration);
-    json_.key("stop_offset_s").number(p.stop_offset).key("propellant_kg").number(p.propellant);
-    json_.raw("}\n");
+    event([&](JsonOut& j) {
+        j.raw("{\"type\":\"plan\",\"t\":").number(t).key("vessel").string(vessel_utf8);
+        j.key("at").number(at).key("start_lon_deg").number(p.start_lon);
+        j.key("gap_deg").number(p.gap).key("drift_deg_per_orbit").number(p.drift_per_orbit);
+        j.key("drift_period_s").number(p.drift_period).key("drift_a_m").number(p.drift_a);
+        j.key("delta_a_m").number(p.delta_a);
+        j.key("start_burn").string(p.prograde ? "prograde" : "retrograde");
+        j.key("start_dv_m_s").number(p.start_dv).key("start_duration_s").number(p.start_duration);
+        j.key("stop_dv_m_s").number(p.stop_dv).key("stop_duration_s").number(p.stop_duration);
+        j.key("stop_offset_s").number(p.stop_offset).key("propellant_kg").number(p.propellant);
+        j.raw("}\n");
+    });
 }
 
 void TraceWriter::relocation(double t, const std::string& vessel_utf8, const std::string& phase,
                              const std::string& refusal) {
-    json_.raw("{\"type\":\"relocation\",\"t\":").number(t).key("vessel").string(vessel_utf8);
-    json_.key("phase").string(phase);
-    if (!refusal.empty()) json_.key("refusal").string(refusal);
-    json_.raw("}\n");
+    event([&](JsonOut& j) {
+        j.raw("{\"type\":\"relocation\",\"t\":").number(t).key("vessel").string(vessel_utf8);
+        j.key("phase").string(phase);
+        if (!refusal.empty()) j.key("refusal").string(refusal);
+        j.raw("}\n");
+    });
 }
 
 void TraceWriter::travel_end(double t, const std::string& vessel, const std::string& animation,
                              double state) {
-    json_.raw("{\"type\":\"travel_end\",\"t\":").number(t);
-    json_.key("vessel").string(name_to_utf8(vessel)).key("animation").string(animation);
-    json_.key("state").number(state).raw("}\n");
+    event([&](JsonOut& j) {
+        j.raw("{\"type\":\"travel_end\",\"t\":").number(t);
+        j.key("vessel").string(name_to_utf8(vessel)).key("animation").string(animation);
+        j.key("state").number(state).raw("}\n");
+    });
 }
 
 void TraceWriter::end(double t, long steps, const char* reason) {
-    json_.raw("{\"type\":\"end\",\"t\":").number(t).key("steps").integer(steps);
-    json_.key("reason").string(reason).raw("}\n");
-    if (!json_.flush()) throw std::runtime_error("--trace: cannot write '" + path_ + "'");
+    event([&](JsonOut& j) {
+        j.raw("{\"type\":\"end\",\"t\":").number(t).key("steps").integer(steps);
+        j.key("reason").string(reason).raw("}\n");
+    });
+    finish();
+    if (!json_.flush() || writer_failed_)
+        throw std::runtime_error("--trace: cannot write '" + path_ + "'");
 }
 
 }  // namespace standin

@@ -1,11 +1,16 @@
 // The run's trace, format 1: JSON Lines with a header, the kept steps, the
 // events (keys, burns, HUD frames, ends of travel) and an end record.
 // docs/trace.md describes every field.
+//
+// The simulation's thread only takes a snapshot of each kept step (plain
+// numbers) and writes the rare events' text; a thread of the writer's own
+// formats the steps and writes everything, in the order it was given.
 #pragma once
 
 #include <cstdio>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "standin/runner/hud_frame.h"
@@ -13,9 +18,12 @@
 #include "standin/runner/options.h"
 #include "standin/runner/pointing_gauge.h"
 #include "standin/runner/simulation.h"
+#include "standin/runner/slot_queue.h"
 #include "standin/runner/step_calls.h"
 #include "standin/runner/sun_track.h"
 #include "standin/station/relocation_plan.h"
+#include "standin/world/quaternion.h"
+#include "standin/world/state_vector.h"
 
 namespace standin {
 
@@ -48,11 +56,46 @@ public:
                     const std::string& refusal);
     void travel_end(double t, const std::string& vessel, const std::string& animation,
                     double state);
-    // The last line; reason "until" or "signal". Throws std::runtime_error
-    // when the file could not be written.
+    // The last line; reason "until" or "signal". Waits until everything is
+    // written; throws std::runtime_error when the file could not be written.
     void end(double t, long steps, const char* reason);
 
 private:
+    // What a step record shows of one vessel, as the step left it.
+    struct VesselSnapshot {
+        StateVector state;
+        Quaternion q;
+        VECTOR3 rate{};
+        HostAnswersSeen host;
+        std::vector<double> anim;        // states, by id
+        std::vector<std::uint32_t> set;  // animations the module set
+        double propellant = 0.0;         // [kg]
+        std::vector<double> thrust;      // levels, by group
+        bool has_lines = false;
+        std::vector<std::string> lines;
+    };
+    // One record for the writer's thread: a step to format, a text ready to
+    // write, or the last of them.
+    struct Slot {
+        enum class Kind { step, text, finish } kind = Kind::text;
+        long n = 0;
+        double t = 0.0;         // [s]
+        double mjd = 0.0;       // [days]
+        double dt = 0.0;        // [s]
+        double rotation = 0.0;  // [rad] the Earth's
+
+        std::vector<VesselSnapshot> vessels;
+        std::string text;
+    };
+
+    // A record formatted here, into the next slot, through write(JsonOut&).
+    template <typename Write>
+    void event(Write&& write);
+    void write_step(const Slot& s);
+    void writer_loop();
+    // Hands the finish over and waits for the writer's thread.
+    void finish();
+
     // The step record's numbers by their place in it, per vessel: a place
     // keeps its memo from one step to the next.
     struct StepMemos {
@@ -78,6 +121,9 @@ private:
     std::vector<std::vector<std::string>> group_names_;  // per vessel, per thruster group
     NumberMemo mjd_memo_;                                // the step's and the host's MJD
     std::vector<StepMemos> memos_;                       // per vessel
+    bool writer_failed_ = false;                         // the writer's thread met an exception
+    SlotQueue<Slot> queue_;
+    std::thread writer_;  // last: starts once everything above is built
 };
 
 // The trace's names of a vessel's animations: the KRV rig's by role,
