@@ -2,9 +2,7 @@
 // through: the module keeps its dishes and figures while the host answers
 // falsely and resumes after.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
-#include <array>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -17,27 +15,14 @@
 
 #include "standin/core/standin_constants.h"
 #include "standin/runner/json_text.h"
+#include "tests/support/krvsim_process.h"
 
 namespace {
 
 using nlohmann::json;
 
-struct Outcome {
-    int status = -1;
-    std::string output;  // standard output and error together
-};
-
-Outcome krvsim(const std::string& args) {
-    const std::string cmd = std::string(KRVSIM_FILE) + " --no-progress " + args + " 2>&1";
-    Outcome o;
-    std::FILE* p = popen(cmd.c_str(), "r");
-    if (p == nullptr) return o;
-    std::array<char, 512> buf;
-    while (std::fgets(buf.data(), buf.size(), p) != nullptr) o.output += buf.data();
-    const int raw = pclose(p);
-    o.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    return o;
-}
+using krvtest::krvsim;
+using krvtest::Outcome;
 
 std::vector<json> read_calls(const std::filesystem::path& path) {
     std::vector<json> calls;

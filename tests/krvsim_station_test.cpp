@@ -2,10 +2,8 @@
 // trace of the same run holds, and impossible orders stop the run before it
 // starts.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
-#include <array>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
@@ -18,6 +16,8 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/krvsim_process.h"
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -25,22 +25,8 @@ using nlohmann::json;
 
 constexpr double kPi = 3.141592653589793;
 
-struct Outcome {
-    int status = -1;
-    std::string output;  // standard output and error together
-};
-
-Outcome krvsim(const std::string& args) {
-    const std::string cmd = std::string(KRVSIM_FILE) + " --no-progress " + args + " 2>&1";
-    Outcome o;
-    std::FILE* p = popen(cmd.c_str(), "r");
-    if (p == nullptr) return o;
-    std::array<char, 512> buf;
-    while (std::fgets(buf.data(), buf.size(), p) != nullptr) o.output += buf.data();
-    const int raw = pclose(p);
-    o.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    return o;
-}
+using krvtest::krvsim;
+using krvtest::Outcome;
 
 struct Folder {
     fs::path dir = fs::temp_directory_path() / ("krvsim_station_test_" + std::to_string(getpid()));

@@ -3,9 +3,7 @@
 #include "standin/scenario/scenario_file.h"
 
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
-#include <array>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -13,25 +11,12 @@
 #include <string>
 
 #include "standin/scenario/scenario_error.h"
+#include "tests/support/krvsim_process.h"
 
 namespace {
 
-struct Outcome {
-    int status = -1;
-    std::string output;  // standard output and error together
-};
-
-Outcome krvsim(const std::string& args) {
-    const std::string cmd = std::string(KRVSIM_FILE) + " --no-progress " + args + " 2>&1";
-    Outcome o;
-    std::FILE* p = popen(cmd.c_str(), "r");
-    if (p == nullptr) return o;
-    std::array<char, 512> buf;
-    while (std::fgets(buf.data(), buf.size(), p) != nullptr) o.output += buf.data();
-    const int raw = pclose(p);
-    o.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    return o;
-}
+using krvtest::krvsim;
+using krvtest::Outcome;
 
 std::string temp_file(const std::string& name, const std::string& text) {
     const auto dir = std::filesystem::temp_directory_path() / "krv_scenario_test";
