@@ -1,25 +1,8 @@
 #include "standin/animation/pose_export.h"
 
-#include <charconv>
-#include <cmath>
+#include "standin/core/json_number.h"
 
 namespace standin {
-
-namespace {
-
-void append_number(std::string& out, double v) {
-    if (std::isnan(v)) {
-        out += "\"nan\"";
-    } else if (std::isinf(v)) {
-        out += v > 0 ? "\"inf\"" : "\"-inf\"";
-    } else {
-        char buf[32];
-        const auto r = std::to_chars(buf, buf + sizeof buf, v);
-        out.append(buf, r.ptr);
-    }
-}
-
-}  // namespace
 
 std::string posed_groups_json(const VesselRecord& vessel, std::uint32_t mesh,
                               const std::vector<AnimationStates>& sets) {
@@ -31,7 +14,7 @@ std::string posed_groups_json(const VesselRecord& vessel, std::uint32_t mesh,
         out += "{\"states\":[";
         for (std::size_t i = 0; i < states.size(); ++i) {
             if (i != 0) out += ',';
-            append_number(out, states[i]);
+            append_json_number(out, states[i]);
         }
         out += "],\"groups\":{";
         const AnimatedMesh posed(vessel, mesh, states);
@@ -46,11 +29,11 @@ std::string posed_groups_json(const VesselRecord& vessel, std::uint32_t mesh,
             for (const VECTOR3& v : posed.group_vertices(g.number)) {
                 out += first_vertex ? "[" : ",[";
                 first_vertex = false;
-                append_number(out, v.x);
+                append_json_number(out, v.x);
                 out += ',';
-                append_number(out, v.y);
+                append_json_number(out, v.y);
                 out += ',';
-                append_number(out, v.z);
+                append_json_number(out, v.z);
                 out += ']';
             }
             out += ']';
