@@ -63,6 +63,16 @@ def main():
         check(kind in types, f"no {kind} record")
     times = [r["t"] for r in records[1:]]
     check(all(a <= b for a, b in zip(times, times[1:])), "records out of time order")
+    header = records[0]
+    check(header["vessels"][0]["profile"] == {
+        "class": "KRV", "target_lon_deg": 258, "main_group": "main",
+        "animations": {"booms": "ant", "rotation": "hga_rot", "tilt1": "hga_tilt1",
+                       "tilt2": "hga_tilt2", "wings": "solp", "cover": "lid"},
+        "dishes": [{"reflector": [13], "feed": [15]}, {"reflector": [8], "feed": [9]}]},
+        f"the KRV's profile: {header['vessels'][0]['profile']}")
+    world = header["world"]
+    check(world["earth_radius_m"] == 6378137 and world["sidereal_day_s"] == 86164.09 and
+          abs(world["geostationary_radius_m"] - 42164170) < 10, f"the world's figures: {world}")
     steps = [r for r in records if r["type"] == "step"]
     check(steps[0]["n"] == 0 and steps[0]["dt"] == 0, "the first step is the start's")
     check(all(s["n"] % 7 == 0 for s in steps[:-1]), "--trace-every 7 kept other steps")

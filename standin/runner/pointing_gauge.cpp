@@ -5,6 +5,7 @@
 
 #include "standin/animation/animated_mesh.h"
 #include "standin/animation/dish_pointing.h"
+#include "standin/profiles/vessel_profile.h"
 
 namespace standin {
 
@@ -43,10 +44,12 @@ bool unchanged(const std::vector<std::uint32_t>& depends, const AnimationStates&
 }  // namespace
 
 PointingGauge::PointingGauge(const VesselRecord& vessel) : vessel_(vessel) {
-    applies_ = vessel.class_name == "KRV" && vessel.animations.size() == 6;
+    const VesselProfile* profile = vessel_profile(vessel);
+    applies_ = profile != nullptr;
     if (!applies_) return;
+    dishes_ = profile->dishes;
+    const DishGroups dishes[2] = {dishes_[0], dishes_[1]};
     const Mesh* mesh = AnimatedMesh(vessel, 0).geometry();
-    const DishGroups dishes[2] = {kDish1Groups, kDish2Groups};
     from_mesh_ = mesh != nullptr;
     for (int i = 0; i < 2 && from_mesh_; ++i) {
         from_mesh_ =
@@ -75,7 +78,7 @@ std::array<double, 2> PointingGauge::errors(const VECTOR3& earth) const {
 std::array<double, 2> PointingGauge::errors(const VECTOR3& earth,
                                             const AnimationStates& states) const {
     std::array<double, 2> out{};
-    const DishGroups dishes[2] = {kDish1Groups, kDish2Groups};
+    const DishGroups dishes[2] = {dishes_[0], dishes_[1]};
     for (int i = 0; i < 2; ++i) {
         VECTOR3 boresight{};
         const auto d = static_cast<std::size_t>(i);

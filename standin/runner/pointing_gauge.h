@@ -1,4 +1,4 @@
-// The angle between each KRV dish's boresight and the Earth, cheap enough
+// The angle between each dish's boresight and the Earth, cheap enough
 // for every step of a trace: the boresight runs from the reflector's
 // vertex centroid to the feed's, and a rigid motion moves a centroid as it
 // moves the vertices, so the two rest centroids are found once and only
@@ -12,13 +12,14 @@
 #include "host/types.h"
 #include "standin/animation/animated_mesh.h"
 #include "standin/core/vessel_record.h"
+#include "standin/profiles/vessel_profile.h"
 
 namespace standin {
 
 class PointingGauge {
 public:
     explicit PointingGauge(const VesselRecord& vessel);
-    // Whether the vessel is a KRV whose dishes can be found.
+    // Whether the vessel's profile names its dishes.
     bool applies() const { return applies_; }
     // [rad] of dish 1 and dish 2 to earth (a direction in the vessel frame).
     std::array<double, 2> errors(const VECTOR3& earth) const;
@@ -31,6 +32,7 @@ private:
     const VesselRecord& vessel_;
     bool applies_ = false;
     bool from_mesh_ = false;
+    std::array<DishGroups, 2> dishes_{};
     std::array<VECTOR3, 2> reflector_{};  // rest centroids, dish 1 and 2
     std::array<VECTOR3, 2> feed_{};
     // The components that move each dish's reflector, in order, when they

@@ -5,6 +5,7 @@
 #include <map>
 
 #include "standin/core/standin_constants.h"
+#include "standin/profiles/vessel_profile.h"
 #include "standin/runner/json_out.h"
 #include "standin/runner/latin1.h"
 #include "standin/runner/trace_writer.h"
@@ -112,8 +113,8 @@ void RunSummary::step(Simulation& sim) {
     next_pointing_ = t + kPointingEvery;
     for (std::size_t i = 0; i < sim.vessels().size(); ++i) {
         const VesselRecord& r = *sim.vessels()[i]->record;
-        if (r.class_name != "KRV" || r.animations.size() != 6 || r.animations[0].state != 1.0)
-            continue;
+        const VesselProfile* profile = vessel_profile(r);
+        if (profile == nullptr || r.animations[profile->booms].state != 1.0) continue;
         Vessel& s = vessels_[i];
         const double error =
             std::min(sim.world().dish_earth_angle(r, 1), sim.world().dish_earth_angle(r, 2)) *
@@ -147,7 +148,8 @@ void RunSummary::finish(Simulation& sim, double t, long steps, const std::string
         s.longitude = hud_figure(f, "KRV Mean Surface Longitude ");
         s.drift = hud_figure(f, "Drift Rate ");
         s.orbits_required = hud_figure(f, "Orbits Required ");
-        if (r.class_name == "KRV" && r.animations.size() == 6 && r.animations[0].state == 1.0)
+        const VesselProfile* profile = vessel_profile(r);
+        if (profile != nullptr && r.animations[profile->booms].state == 1.0)
             s.final_pointing_deg =
                 std::min(sim.world().dish_earth_angle(r, 1), sim.world().dish_earth_angle(r, 2)) *
                 kDegPerRad;

@@ -1,5 +1,7 @@
 #include "standin/runner/step_recorder.h"
 
+#include "standin/profiles/vessel_profile.h"
+
 namespace standin {
 
 StepRecorder::StepRecorder(Simulation& sim, const CallLog* calls, TraceWriter* trace,

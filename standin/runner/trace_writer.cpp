@@ -7,6 +7,7 @@
 
 #include "host/transforms.h"
 #include "standin/core/standin_constants.h"
+#include "standin/profiles/vessel_profile.h"
 #include "standin/runner/fault_spec.h"
 #include "standin/runner/latin1.h"
 #include "standin/runner/thruster_group_names.h"
@@ -98,6 +99,27 @@ void write_options(JsonOut& j, const Options& o) {
     j.key("config").string(name_to_utf8(o.config)).raw('}');
 }
 
+// What the host knows of the vessel's class beyond its make-up; null
+// without a profile.
+void write_profile(JsonOut& j, const VesselProfile* p) {
+    if (p == nullptr) {
+        j.raw("null");
+        return;
+    }
+    j.raw('{').key("class", false).string(p->class_name);
+    j.key("target_lon_deg").number(p->target_lon_deg);
+    j.key("main_group").string(group_name(p->main_group)).key("animations").raw('{');
+    for (std::size_t i = 0; i < p->animations.size(); ++i)
+        j.key(p->animations[i].role, i != 0).string(p->animations[i].name);
+    j.raw('}').key("dishes").raw('[');
+    for (std::size_t i = 0; i < p->dishes.size(); ++i) {
+        if (i) j.raw(',');
+        j.raw('{').key("reflector", false).raw('[').integer(p->dishes[i].reflector).raw(']');
+        j.key("feed").raw('[').integer(p->dishes[i].feed).raw("]}");
+    }
+    j.raw("]}");
+}
+
 void write_vessel_make_up(JsonOut& j, const VesselRecord& r,
                           const std::vector<std::string>& names) {
     j.raw('{').key("name", false).string(name_to_utf8(r.name));
@@ -173,6 +195,8 @@ void write_vessel_make_up(JsonOut& j, const VesselRecord& r,
         j.number(*r.empty_mass);
     else
         j.raw("null");
+    j.key("profile");
+    write_profile(j, vessel_profile(r));
     j.raw('}');
 }
 
@@ -200,16 +224,6 @@ void write_host_answers(JsonOut& j, const HostAnswersSeen& h, NumberMemo& mjd_me
 constexpr std::size_t kHostAnswerNumbers = 9;
 
 }  // namespace
-
-std::vector<std::string> animation_names(const VesselRecord& vessel) {
-    static const char* const kKrvRig[] = {"ant",       "hga_rot", "hga_tilt1",
-                                          "hga_tilt2", "solp",    "lid"};
-    std::vector<std::string> names;
-    const bool krv = vessel.class_name == "KRV" && vessel.animations.size() == 6;
-    for (std::size_t i = 0; i < vessel.animations.size(); ++i)
-        names.emplace_back(krv ? std::string(kKrvRig[i]) : "anim" + std::to_string(i));
-    return names;
-}
 
 namespace {
 
@@ -284,6 +298,7 @@ void TraceWriter::header(Simulation& sim, const std::string& scenario) {
     animation_names_.clear();
     vessel_names_.clear();
     gauges_.clear();
+    profiles_.clear();
     group_names_.clear();
     memos_.assign(sim.vessels().size(), StepMemos{});
     for (std::size_t i = 0; i < sim.vessels().size(); ++i) {
@@ -291,6 +306,7 @@ void TraceWriter::header(Simulation& sim, const std::string& scenario) {
         animation_names_.push_back(animation_names(r));
         vessel_names_.push_back(name_to_utf8(r.name));
         gauges_.emplace_back(r);
+        profiles_.push_back(vessel_profile(r));
         group_names_.emplace_back();
         for (const auto& g : r.groups) group_names_.back().push_back(group_name(g.type));
     }
@@ -301,7 +317,10 @@ void TraceWriter::header(Simulation& sim, const std::string& scenario) {
         write_options(j, options_);
         j.key("start").raw('{').key("t", false).number(w.sim_time());
         j.key("mjd").number(w.sim_mjd());
-        j.raw('}').key("trace_every").integer(options_.trace_every).key("vessels").raw('[');
+        j.raw('}').key("world").raw('{').key("earth_radius_m", false).number(kEarthRadius);
+        j.key("geostationary_radius_m").number(geostationary_radius());
+        j.key("sidereal_day_s").number(kSiderealDay).raw('}');
+        j.key("trace_every").integer(options_.trace_every).key("vessels").raw('[');
         for (std::size_t i = 0; i < sim.vessels().size(); ++i) {
             if (i) j.raw(',');
             write_vessel_make_up(j, *sim.vessels()[i]->record, animation_names_[i]);
@@ -400,7 +419,7 @@ void TraceWriter::write_step(const Slot& s) {
             j.key("earth_dish");
             // The booms must be out for a dish to face anything; then the
             // Earth-side dish is the one nearer its direction.
-            if (o.anim[0] == 1.0)
+            if (o.anim[profiles_[i]->booms] == 1.0)
                 j.integer(e1 <= e2 ? 1 : 2);
             else
                 j.raw("null");

@@ -13,6 +13,7 @@
 #include <thread>
 #include <vector>
 
+#include "standin/profiles/vessel_profile.h"
 #include "standin/runner/hud_frame.h"
 #include "standin/runner/json_out.h"
 #include "standin/runner/options.h"
@@ -118,6 +119,7 @@ private:
     std::vector<std::vector<std::string>> animation_names_;  // per vessel
     std::vector<std::string> vessel_names_;                  // UTF-8
     std::vector<PointingGauge> gauges_;
+    std::vector<const VesselProfile*> profiles_;         // per vessel; null: none
     std::vector<std::vector<std::string>> group_names_;  // per vessel, per thruster group
     NumberMemo mjd_memo_;                                // the step's and the host's MJD
     std::vector<StepMemos> memos_;                       // per vessel
@@ -125,9 +127,5 @@ private:
     SlotQueue<Slot> queue_;
     std::thread writer_;  // last: starts once everything above is built
 };
-
-// The trace's names of a vessel's animations: the KRV rig's by role,
-// "anim<N>" for any other class.
-std::vector<std::string> animation_names(const VesselRecord& vessel);
 
 }  // namespace standin

@@ -21,11 +21,6 @@ constexpr double kBurnDelay = 1.0;
 // Slack [s] for comparing times summed from steps.
 constexpr double kTimeSlack = 1e-6;
 
-double geostationary_a() {
-    const double n = kTwoPi / kSiderealDay;
-    return std::cbrt(kEarthMu / (n * n));
-}
-
 }  // namespace
 
 const char* relocation_phase_name(RelocationPhase phase) {
@@ -166,7 +161,7 @@ void RelocationExecutor::before_step() {
             const StateVector at =
                 kepler_propagate(world_.state(vessel_), stop_centre_ - t, kEarthMu);
             const double r = norm(at.r);
-            const double v_sync = std::sqrt(kEarthMu * (2.0 / r - 1.0 / geostationary_a()));
+            const double v_sync = std::sqrt(kEarthMu * (2.0 / r - 1.0 / geostationary_radius()));
             const double dv = v_sync - norm(at.v);
             schedule(dv >= 0.0, stop_centre_, std::fabs(dv));
             phase_ = RelocationPhase::stop_burn;
