@@ -1,5 +1,5 @@
 // Attitude modes: flown by the attitude groups through the vessel's inertia.
-#include "standin/station/attitude_mode.h"
+#include "standin/world/attitude_mode.h"
 
 #include <gtest/gtest.h>
 

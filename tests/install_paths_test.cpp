@@ -1,6 +1,6 @@
 // krvsim finds its host tree beside the installed program, and the build
 // tree's paths anywhere else.
-#include "standin/runner/install_paths.h"
+#include "standin/run/install_paths.h"
 
 #include <gtest/gtest.h>
 

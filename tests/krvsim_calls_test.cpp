@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "standin/core/standin_constants.h"
-#include "standin/runner/json_text.h"
+#include "standin/json/json_text.h"
 #include "tests/support/krvsim_process.h"
 
 namespace {

@@ -8,8 +8,8 @@
 #include <memory>
 #include <string>
 
-#include "standin/runner/key_spec.h"
-#include "standin/runner/simulation.h"
+#include "standin/run/key_spec.h"
+#include "standin/run/simulation.h"
 #include "standin/scenario/scenario_file.h"
 
 namespace {

@@ -22,12 +22,12 @@
 #include <thread>
 #include <vector>
 
-#include "standin/runner/hud_svg.h"
-#include "standin/runner/json_out.h"
-#include "standin/runner/latin1.h"
-#include "standin/runner/options.h"
-#include "standin/runner/output_file.h"
-#include "standin/runner/svg_text.h"
+#include "standin/json/json_out.h"
+#include "standin/json/latin1.h"
+#include "standin/outputs/hud_svg.h"
+#include "standin/outputs/output_file.h"
+#include "standin/outputs/svg_text.h"
+#include "standin/run/options.h"
 #include "standin/scenario/scenario_file.h"
 
 extern char** environ;

@@ -8,10 +8,10 @@
 #include <filesystem>
 #include <string>
 
-#include "standin/runner/pointing_gauge.h"
-#include "standin/runner/run.h"
-#include "standin/runner/simulation.h"
-#include "standin/runner/sun_track.h"
+#include "standin/run/run.h"
+#include "standin/run/simulation.h"
+#include "standin/snapshot/pointing_gauge.h"
+#include "standin/snapshot/sun_track.h"
 #include "standin/world/earth.h"
 
 namespace {

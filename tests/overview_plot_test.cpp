@@ -1,5 +1,5 @@
 // The overview plot and the HUD figures it reads back from the module.
-#include "standin/runner/overview_plot.h"
+#include "standin/outputs/overview_plot.h"
 
 #include <gtest/gtest.h>
 
@@ -9,9 +9,9 @@
 #include <map>
 #include <sstream>
 
-#include "standin/runner/hud_station_figures.h"
-#include "standin/runner/overview_sample.h"
-#include "standin/runner/simulation.h"
+#include "standin/outputs/hud_station_figures.h"
+#include "standin/outputs/overview_sample.h"
+#include "standin/run/simulation.h"
 #include "standin/scenario/scenario_file.h"
 #include "standin/station/relocation_executor.h"
 

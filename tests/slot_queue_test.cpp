@@ -1,4 +1,4 @@
-#include "standin/runner/slot_queue.h"
+#include "standin/outputs/slot_queue.h"
 
 #include <gtest/gtest.h>
 
