@@ -30,22 +30,23 @@ std::optional<double> number_between(const std::string& text, const std::string&
 
 }  // namespace
 
-HudStationFigures read_hud_station_figures(const std::vector<DrawnText>& texts) {
+HudStationFigures read_hud_station_figures(const std::vector<DrawnText>& texts,
+                                           const HudLabels& labels) {
     HudStationFigures f;
     const std::string deg = "\xB0";
     for (const auto& t : texts) {
         const std::string& s = t.bytes;
-        if (!f.remaining_dv) f.remaining_dv = number_between(s, "Remaining dV = ", " m/s");
+        if (!f.remaining_dv) f.remaining_dv = number_between(s, labels.remaining_dv, " m/s");
         if (!f.mean_lon) {
-            if (auto e = number_between(s, "KRV Mean Surface Longitude ", deg + "E")) {
+            if (auto e = number_between(s, labels.mean_lon, deg + "E")) {
                 f.mean_lon = *e;
-            } else if (auto w = number_between(s, "KRV Mean Surface Longitude ", deg + "W")) {
+            } else if (auto w = number_between(s, labels.mean_lon, deg + "W")) {
                 f.mean_lon = 360.0 - *w;
             }
         }
         if (!f.angle_east) {
             std::size_t end = 0;
-            const std::string prefix = "Angle to Target Longitude ";
+            const std::string prefix = labels.angle;
             if (auto e = number_between(s, prefix, deg + "E (", &end)) {
                 if (auto w = number_between(s.substr(end), "", deg + "W)")) {
                     f.angle_east = *e;
@@ -54,13 +55,13 @@ HudStationFigures read_hud_station_figures(const std::vector<DrawnText>& texts) 
             }
         }
         if (!f.drift_rate) {
-            if (auto e = number_between(s, "Drift Rate ", deg + "E per orbit")) {
+            if (auto e = number_between(s, labels.drift, deg + "E per orbit")) {
                 f.drift_rate = *e;
-            } else if (auto w = number_between(s, "Drift Rate ", deg + "W per orbit")) {
+            } else if (auto w = number_between(s, labels.drift, deg + "W per orbit")) {
                 f.drift_rate = -*w;
             }
         }
-        if (!f.orbits_required) f.orbits_required = number_between(s, "Orbits Required ", "");
+        if (!f.orbits_required) f.orbits_required = number_between(s, labels.orbits_required, "");
     }
     return f;
 }

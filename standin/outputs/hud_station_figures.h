@@ -1,11 +1,13 @@
-// The station-keeping figures read back from the texts a KRV drew on its
-// HUD, exactly as it printed them (Latin-1 bytes, the degree sign 0xB0).
+// The station-keeping figures read back from the texts a vessel drew on its
+// HUD, exactly as it printed them (Latin-1 bytes, the degree sign 0xB0),
+// found by the labels of its profile.
 #pragma once
 
 #include <optional>
 #include <vector>
 
 #include "standin/core/recording_sketchpad.h"
+#include "standin/profiles/vessel_profile.h"
 
 namespace standin {
 
@@ -20,6 +22,7 @@ struct HudStationFigures {
 
 // Each figure from the first text of its form; a figure whose text is
 // missing or does not read as a number stays empty.
-HudStationFigures read_hud_station_figures(const std::vector<DrawnText>& texts);
+HudStationFigures read_hud_station_figures(const std::vector<DrawnText>& texts,
+                                           const HudLabels& labels);
 
 }  // namespace standin

@@ -39,7 +39,10 @@ OverviewSample overview_sample(const StepSnapshot& snapshot, std::size_t i,
     for (std::size_t d = 0; d < 2; ++d)
         s.dish_error[d] = v.pointed ? v.pointing_error_deg[d] : none;
     for (std::size_t k = 0; k < 6; ++k) s.animation[k] = k < v.anim.size() ? v.anim[k] : none;
-    const HudStationFigures f = read_hud_station_figures(hud_texts);
+    const VesselProfile* profile = vessel_profile(vessel);
+    const HudStationFigures f = profile != nullptr
+                                    ? read_hud_station_figures(hud_texts, profile->hud)
+                                    : HudStationFigures{};
     s.printed_mean_lon = f.mean_lon.value_or(none);
     s.printed_drift_rate = f.drift_rate.value_or(none);
     s.printed_orbits_required = f.orbits_required.value_or(none);

@@ -84,6 +84,7 @@ void RunSummary::header(const RunHeader& h) {
         exhaust_.push_back(main_engine(r).exhaust_velocity);
         empty_mass_.push_back(r.empty_mass.value_or(0.0));
         animation_names_.push_back(animation_names(r));
+        profiles_.push_back(vessel_profile(r));
         std::vector<double> states;
         for (const auto& a : r.animations) states.push_back(a.state);
         before_.push_back(states);
@@ -124,11 +125,12 @@ void RunSummary::event(const RunEvent& e) {
             break;
         case Kind::hud:
             // The figures of the last frame drawn.
-            if (e.hud && e.vessel < vessels_.size()) {
+            if (e.hud && e.vessel < vessels_.size() && profiles_[e.vessel] != nullptr) {
+                const HudLabels& labels = profiles_[e.vessel]->hud;
                 Vessel& s = vessels_[e.vessel];
-                s.longitude = hud_figure(*e.hud, "KRV Mean Surface Longitude ");
-                s.drift = hud_figure(*e.hud, "Drift Rate ");
-                s.orbits_required = hud_figure(*e.hud, "Orbits Required ");
+                s.longitude = hud_figure(*e.hud, labels.mean_lon);
+                s.drift = hud_figure(*e.hud, labels.drift);
+                s.orbits_required = hud_figure(*e.hud, labels.orbits_required);
             }
             break;
         case Kind::travel_end:

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "standin/profiles/vessel_profile.h"
 #include "standin/snapshot/run_observer.h"
 #include "standin/station/relocation_report.h"
 
@@ -56,7 +57,8 @@ private:
     std::vector<double> exhaust_;     // [m/s] per vessel, its main engine's
     std::vector<double> empty_mass_;  // [kg] per vessel
     std::vector<std::vector<std::string>> animation_names_;
-    std::vector<std::vector<double>> before_;  // animation states before the last step
+    std::vector<const VesselProfile*> profiles_;  // per vessel; null: none
+    std::vector<std::vector<double>> before_;     // animation states before the last step
     std::vector<std::vector<bool>> moving_;
     std::vector<VesselStep> last_;  // the last snapshot's
     long key_entry_ = -1;           // the timeline entry of a key pressed before this step

@@ -22,6 +22,8 @@ constexpr VesselProfile kKrv{
       {"cover", "lid"}}},
     {{{13, 15, {0.0, 1.0, 0.0}}, {8, 9, {0.0, -1.0, 0.0}}}},
     0,
+    {"Remaining dV = ", "KRV Mean Surface Longitude ", "Angle to Target Longitude ", "Drift Rate ",
+     "Orbits Required "},
 };
 
 constexpr const VesselProfile* kProfiles[] = {&kKrv};
@@ -32,6 +34,12 @@ std::size_t VesselProfile::animation(const std::string& role) const {
     for (std::size_t i = 0; i < animations.size(); ++i)
         if (role == animations[i].role) return i;
     return animations.size();
+}
+
+const VesselProfile* class_profile(const std::string& class_name) {
+    for (const VesselProfile* p : kProfiles)
+        if (class_name == p->class_name) return p;
+    return nullptr;
 }
 
 const VesselProfile* vessel_profile(const VesselRecord& vessel) {

@@ -34,6 +34,16 @@ struct AnimationRole {
     const char* name;
 };
 
+// The labels of the figures the module prints on its HUD, as drawn
+// (Latin-1), each followed by its number.
+struct HudLabels {
+    const char* remaining_dv;
+    const char* mean_lon;
+    const char* angle;  // to the target, east and west
+    const char* drift;
+    const char* orbits_required;
+};
+
 struct VesselProfile {
     const char* class_name;
     // [deg] east: the station the module's own HUD measures from.
@@ -45,6 +55,7 @@ struct VesselProfile {
     // The animation whose state 1 has the booms out: only then does a dish
     // face anything.
     std::size_t booms;
+    HudLabels hud;
 
     // The role's animation id.
     std::size_t animation(const std::string& role) const;
@@ -53,6 +64,9 @@ struct VesselProfile {
 // The profile of the vessel's class, when the host has one and the module
 // built the rig it describes; null otherwise.
 const VesselProfile* vessel_profile(const VesselRecord& vessel);
+
+// The profile of a class by its name; null for a class without one.
+const VesselProfile* class_profile(const std::string& class_name);
 
 // The trace's names of a vessel's animations: the profile's by role,
 // "anim<N>" for a class without one.

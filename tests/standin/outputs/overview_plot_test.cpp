@@ -18,6 +18,8 @@
 
 namespace {
 
+const standin::HudLabels& kKrvLabels = standin::class_profile("KRV")->hud;
+
 standin::DrawnText drawn(const std::string& bytes) {
     standin::DrawnText t;
     t.bytes = bytes;
@@ -32,7 +34,8 @@ TEST(HudStationFigures, ReadsEveryFigureInBothForms) {
          drawn("KRV Mean Surface Longitude 95.01\xB0W"),
          drawn("Angle to Target Longitude 353.01\xB0"
                "E (6.99\xB0W)"),
-         drawn("Drift Rate 0.154\xB0W per orbit"), drawn("Orbits Required 45.503")});
+         drawn("Drift Rate 0.154\xB0W per orbit"), drawn("Orbits Required 45.503")},
+        kKrvLabels);
     EXPECT_DOUBLE_EQ(*f.remaining_dv, 1765.76);
     EXPECT_DOUBLE_EQ(*f.mean_lon, 360.0 - 95.01);
     EXPECT_DOUBLE_EQ(*f.angle_east, 353.01);
@@ -43,7 +46,8 @@ TEST(HudStationFigures, ReadsEveryFigureInBothForms) {
     f = standin::read_hud_station_figures({drawn("KRV Mean Surface Longitude 179.99\xB0"
                                                  "E"),
                                            drawn("Drift Rate 1.000\xB0"
-                                                 "E per orbit")});
+                                                 "E per orbit")},
+                                          kKrvLabels);
     EXPECT_DOUBLE_EQ(*f.mean_lon, 179.99);
     EXPECT_DOUBLE_EQ(*f.drift_rate, 1.0);
     EXPECT_FALSE(f.orbits_required);
@@ -52,7 +56,8 @@ TEST(HudStationFigures, ReadsEveryFigureInBothForms) {
         {drawn("Drift Rate 0.154\xC2\xB0W per orbit"), drawn("Remaining dV = 12.00"),
          drawn("Orbits Required 4.000x"), drawn("Orbits Required  4.000"),
          drawn("Angle to Target Longitude 1.00\xB0"
-               "E (2.00\xB0W")});
+               "E (2.00\xB0W")},
+        kKrvLabels);
     EXPECT_FALSE(f.drift_rate);
     EXPECT_FALSE(f.remaining_dv);
     EXPECT_FALSE(f.orbits_required);
@@ -65,7 +70,7 @@ TEST(HudStationFigures, ReadsTheModulesOwnHudBackAsTheOrbitsFigures) {
         std::filesystem::path(KRV_MODULE_FILE).parent_path());
     for (int i = 0; i < 10; ++i) sim.step(60.0);
     const auto frame = sim.hud(*sim.vessels()[0], 1024, 768);
-    const auto f = standin::read_hud_station_figures(frame.texts);
+    const auto f = standin::read_hud_station_figures(frame.texts, kKrvLabels);
     ASSERT_TRUE(f.mean_lon && f.drift_rate && f.orbits_required && f.remaining_dv);
     double drift = 0.0, orbits = 0.0;
     const ORBITPARAM prm = sim.world().orbit(*sim.vessels()[0]->record);
@@ -179,7 +184,7 @@ TEST(OverviewPlot, RelocationOfTheRealModuleArrivesAsItsHudPrints) {
     }
     ASSERT_EQ(ex.phase(), standin::RelocationPhase::arrived) << ex.refusal();
     for (int i = 0; i < 4; ++i) sim.step(3600.0);
-    const auto last = standin::read_hud_station_figures(sim.hud(v, 1024, 768).texts);
+    const auto last = standin::read_hud_station_figures(sim.hud(v, 1024, 768).texts, kKrvLabels);
     EXPECT_NEAR(*last.mean_lon, 258.0, 0.05);
     EXPECT_LE(std::fabs(*last.drift_rate), 0.001);
     EXPECT_LT(worst_dish, 1.0);  // degrees, through turns of up to half a circle
