@@ -12,7 +12,9 @@ export function formatTime(s) {
 
 export function formatDate(mjd) {
   if (!Number.isFinite(mjd)) return '—';
-  return new Date((mjd - 40587) * 86400000).toISOString().replace('T', ' ').slice(0, 19) + ' UTC';
+  // To the nearest second: a date a hair under a whole second reads as it.
+  const ms = Math.round((mjd - 40587) * 86400) * 1000;
+  return new Date(ms).toISOString().replace('T', ' ').slice(0, 19) + ' UTC';
 }
 
 // East longitude [0, 360) as the module shows one: degrees west past 180.

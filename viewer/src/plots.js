@@ -151,7 +151,10 @@ export class Plots {
         const d = s.v.earth_dish;
         return d ? num((s.v.pointing_error_deg ?? [])[d - 1]) : NaN;
       });
-      const top = Math.min(180, Math.max(5, ...err.filter(Number.isFinite)));
+      // Scaled to the tracking, not to the slews onto the Earth: those run
+      // off the top.
+      const sorted = err.filter(Number.isFinite).sort((a, b) => a - b);
+      const top = Math.min(180, Math.max(2, 1.2 * (sorted[Math.floor(sorted.length * 0.98)] ?? 0)));
       this.err = new Plot(parent, "Earth-side dish's pointing error [°]", onSeek);
       this.err.setData(times, [{ values: err, colour: '#4fc3f7' }], [{ value: 0.5, colour: '#66ff66', label: '0.5°' }], 0, top);
       this.plots.push(this.err);
