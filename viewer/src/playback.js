@@ -1,21 +1,38 @@
 // The displayed time and how it moves: seeking, playing, the speed. The
-// default speed plays the deployment as it happened (1×) and the rest of the
-// run in about a minute and a half; a speed the user picks holds throughout.
+// default speed plays the deployment as it happened (1×), the dishes
+// settling on the Earth included, and the rest of the run in about a minute
+// and a half; a speed the user picks holds throughout.
 import { num } from './rig.js';
 
 export const SPEEDS = [1, 10, 60, 600, 3600, 21600, 86400];
 const REST_PLAYS_IN_S = 90;
-// Keys and ends of travel this close together belong to one deployment.
+// Events this close together belong to one deployment [s].
 const DEPLOYMENT_GAP_S = 300;
 
-// The end of the first stretch of keys and mechanisms' ends of travel (the
-// dishes' tracking turns not counted), or the start when the run has none.
+// Faster than this a state is a mechanism travelling or a dish slewing onto
+// the Earth, not tracking it.
+const TRAVEL_PER_S = 1e-3;
+
+// The end of the first stretch of keys, mechanisms' ends of travel and
+// fast turns (the dishes' tracking not counted), or the start when the run
+// has none.
 export function deploymentEnd(replay) {
   const a = replay.profile?.animations ?? {};
   const tracking = new Set([a.rotation, a.tilt1, a.tilt2].filter(Boolean));
   const times = [...replay.keys.map((k) => num(k.t)),
-    ...replay.travelEnds.filter((e) => !tracking.has(e.animation)).map((e) => num(e.t))].sort((x, y) => x - y);
+    ...replay.travelEnds.filter((e) => !tracking.has(e.animation)).map((e) => num(e.t))];
+  const steps = replay.steps;
+  for (let i = 1; i < steps.length; ++i) {
+    const dt = steps[i].t - steps[i - 1].t;
+    const moved = replay.animNames.some((name, id) => {
+      let d = Math.abs(num(steps[i].v.anim?.[name] ?? 0) - num(steps[i - 1].v.anim?.[name] ?? 0));
+      if (replay.wraps[id]) d = Math.min(d, 1 - d);
+      return d > TRAVEL_PER_S * dt;
+    });
+    if (dt > 0 && moved) times.push(steps[i].t);
+  }
   if (times.length === 0) return replay.start;
+  times.sort((x, y) => x - y);
   let end = times[0];
   for (const t of times) {
     if (t - end > DEPLOYMENT_GAP_S) break;
