@@ -10,9 +10,10 @@
 #include <sstream>
 
 #include "standin/outputs/hud_station_figures.h"
-#include "standin/outputs/overview_sample.h"
+#include "standin/outputs/overview_recorder.h"
 #include "standin/run/simulation.h"
 #include "standin/scenario/scenario_file.h"
+#include "standin/snapshot/snapshot_builder.h"
 #include "standin/station/relocation_executor.h"
 
 namespace {
@@ -109,6 +110,7 @@ std::map<std::string, std::vector<std::pair<double, double>>> read_series(const 
 TEST(OverviewPlot, PlottedPointsAreTheSamplesLongitudeUnwrappedAcrossTheSeam) {
     standin::OverviewInput in;
     in.vessel = "KRV-1";
+    in.target_lon = 258.0;
     const double lons[] = {250.0, 300.0, 350.0, 359.9, 0.1, 10.0};
     for (int i = 0; i < 6; ++i) {
         standin::OverviewSample s;
@@ -156,16 +158,20 @@ TEST(OverviewPlot, RelocationOfTheRealModuleArrivesAsItsHudPrints) {
     sim.world().set_attitude_hold(true);
     auto& v = *sim.vessels()[0];
     standin::RelocationExecutor ex(sim.world(), *v.record, {600.0, 258.0, 6});
+    standin::SnapshotBuilder snapshot(sim.world(), sim.session(), sim.vessels(), nullptr, {});
     standin::OverviewInput in;
     in.vessel = "KRV-1";
+    in.target_lon = 258.0;
     double worst_dish = 0.0;
     double worst_attitude = 0.0;  // [rad] from the mode's attitude at the step's end
     for (int i = 0; i < 2000 && ex.phase() != standin::RelocationPhase::arrived; ++i) {
         ex.before_step();
         const double next = ex.next_event_time() - sim.world().sim_time();
-        sim.step(next > 1e-9 && next < 600.0 ? next : 600.0);
+        const double dt = next > 1e-9 && next < 600.0 ? next : 600.0;
+        sim.step(dt);
         const auto frame = sim.hud(v, 1024, 768);
-        in.samples.push_back(standin::take_overview_sample(sim.world(), *v.record, frame.texts));
+        in.samples.push_back(standin::overview_sample(snapshot.take(i + 1, dt), 0, *v.record,
+                                                      frame.texts, in.target_lon));
         // The dish on the Earth's side; the other may face away.
         worst_dish = std::max(
             worst_dish, std::min(in.samples.back().dish_error[0], in.samples.back().dish_error[1]));
@@ -179,7 +185,7 @@ TEST(OverviewPlot, RelocationOfTheRealModuleArrivesAsItsHudPrints) {
     EXPECT_LT(worst_dish, 1.0);  // degrees, through turns of up to half a circle
     EXPECT_LT(worst_attitude, 0.2 * 3.141592653589793 / 180.0);
 
-    in.marks = standin::burn_marks(ex);
+    in.marks = standin::burn_marks(ex.burns());
     const std::string svg = standin::overview_plot_svg(in);
     std::ofstream(std::filesystem::temp_directory_path() / "krv_overview_test.svg") << svg;
     EXPECT_EQ(read_series(svg, 0)["host"].size(), in.samples.size());

@@ -3,6 +3,7 @@
 #include <charconv>
 #include <cmath>
 
+#include "standin/json/json_string.h"
 #include "standin/json/latin1.h"
 
 namespace standin {
@@ -91,20 +92,14 @@ JsonOut& JsonOut::vector(const VECTOR3& v) {
 }
 
 JsonOut& JsonOut::string(std::string_view utf8) {
-    raw('"');
-    for (const char ch : utf8) {
-        const auto c = static_cast<unsigned char>(ch);
-        if (c == '"' || c == '\\') {
-            raw('\\').raw(ch);
-        } else if (c < 0x20) {
-            static const char kHex[] = "0123456789abcdef";
-            const char esc[] = {'\\', 'u', '0', '0', kHex[c >> 4], kHex[c & 15]};
-            raw(std::string_view(esc, sizeof esc));
-        } else {
-            raw(ch);
-        }
-    }
-    return raw('"');
+    scratch_.clear();
+    append_json_string(scratch_, utf8);
+    return raw(scratch_);
+}
+
+JsonOut& JsonOut::name(std::string_view utf8, bool comma) {
+    if (comma) raw(',');
+    return string(utf8).raw(':');
 }
 
 JsonOut& JsonOut::latin1(std::string_view bytes) {

@@ -66,9 +66,12 @@ public:
     JsonOut& vector(const VECTOR3& v);
     // UTF-8 text, quoted and escaped.
     JsonOut& string(std::string_view utf8);
+    // "name": for a name that may need escaping, with a comma when asked.
+    JsonOut& name(std::string_view utf8, bool comma = true);
     // Bytes of the module's character set (Latin-1), as UTF-8.
     JsonOut& latin1(std::string_view bytes);
-    // "name": ahead of a value, with a comma when asked.
+    // "name": ahead of a value, with a comma when asked; name is written as
+    // it is (a name of the format's own).
     JsonOut& key(std::string_view name, bool comma = true) {
         char* p = reserve(name.size() + 4);
         if (comma) *p++ = ',';
@@ -99,6 +102,7 @@ private:
     std::FILE* out_ = nullptr;
     std::string* text_ = nullptr;
     std::vector<char> buffer_;
+    std::string scratch_;  // an escaped text, kept: no allocation per string
     std::size_t used_ = 0;
     std::size_t written_ = 0;
     bool failed_ = false;

@@ -246,9 +246,11 @@ std::string overview_plot_svg(const OverviewInput& in) {
                       "<rect width=\"100%\" height=\"100%\" fill=\"#0B0F14\"/>\n";
     const double target_w = 360.0 - in.target_lon;
     text(svg, kWidth / 2.0, 28, "middle",
-         in.vessel + ": station keeping toward " +
-             (in.target_lon >= 180.0 ? fmt("%.2f", target_w) + kDeg + "W"
-                                     : fmt("%.2f", in.target_lon) + kDeg + "E"),
+         in.vessel + (std::isnan(in.target_lon)
+                          ? std::string(": no station to keep")
+                          : ": station keeping toward " +
+                                (in.target_lon >= 180.0 ? fmt("%.2f", target_w) + kDeg + "W"
+                                                        : fmt("%.2f", in.target_lon) + kDeg + "E")),
          "#E8EEF4", 18);
     text(svg, kWidth / 2.0, 48, "middle",
          "solid: the host's truth from the orbit; dashed: as the module printed it on its HUD; "

@@ -5,6 +5,7 @@
 // burns marked on every panel.
 #pragma once
 
+#include <cmath>
 #include <string>
 #include <vector>
 
@@ -38,7 +39,7 @@ struct OverviewMark {
 
 struct OverviewInput {
     std::string vessel;
-    double target_lon = 258.0;  // [deg] east
+    double target_lon = NAN;  // [deg] east; NaN: none (the vessel has no station)
     std::vector<OverviewSample> samples;
     std::vector<OverviewMark> marks;
 };

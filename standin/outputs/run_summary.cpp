@@ -4,11 +4,11 @@
 #include <cmath>
 #include <map>
 
-#include "standin/core/standin_constants.h"
 #include "standin/json/json_out.h"
 #include "standin/json/latin1.h"
-#include "standin/outputs/trace_writer.h"
+#include "standin/outputs/output_file.h"
 #include "standin/profiles/vessel_profile.h"
+#include "standin/station/relocation_executor.h"
 
 namespace standin {
 
@@ -16,7 +16,7 @@ namespace {
 
 // A dish counts as settled on the Earth once within this angle.
 constexpr double kSettledDeg = 1.0;
-// The pointing error is looked at this often [s]: it costs a mesh walk.
+// The pointing error is looked at this often [s].
 constexpr double kPointingEvery = 10.0;
 
 double propellant(const VesselRecord& r) {
@@ -31,13 +31,19 @@ std::string number_text(double v) {
     return buf;
 }
 
-// The HUD text that starts with label, without it.
+std::string seconds_text(double t) {
+    char buf[32];
+    std::snprintf(buf, sizeof buf, "%g", t);
+    return buf;
+}
+
 std::string fixed_text(const char* format, double v) {
     char buf[64];
     std::snprintf(buf, sizeof buf, format, v);
     return buf;
 }
 
+// The HUD text that starts with label, without it.
 std::string hud_figure(const HudFrame& f, const std::string& label) {
     for (const auto& t : f.texts)
         if (t.bytes.compare(0, label.size(), label) == 0)
@@ -45,64 +51,95 @@ std::string hud_figure(const HudFrame& f, const std::string& label) {
     return "";
 }
 
+// The Earth-side dish's pointing error [deg]; negative when no dish faces it.
+double earth_dish_error(const VesselStep& v) {
+    if (v.earth_dish == 0) return -1.0;
+    return std::min(v.pointing_error_deg[0], v.pointing_error_deg[1]);
+}
+
 }  // namespace
 
-RunSummary::RunSummary(Simulation& sim) {
-    for (SessionVessel* v : sim.vessels()) {
+RunSummary::RunSummary(std::string path) : path_(std::move(path)) {}
+
+void RunSummary::header(const RunHeader& h) {
+    for (std::size_t i = 0; i < h.vessels.size(); ++i) {
+        const VesselRecord& r = *h.vessels[i];
         Vessel s;
-        s.name = name_to_utf8(v->record->name);
-        s.propellant_start_kg = propellant(*v->record);
+        s.name = h.names[i];
+        s.propellant_start_kg = propellant(r);
         vessels_.push_back(s);
+        exhaust_.push_back(main_engine(r).exhaust_velocity);
+        empty_mass_.push_back(r.empty_mass.value_or(0.0));
+        animation_names_.push_back(animation_names(r));
         std::vector<double> states;
-        for (const auto& a : v->record->animations) states.push_back(a.state);
+        for (const auto& a : r.animations) states.push_back(a.state);
         before_.push_back(states);
         moving_.emplace_back(states.size(), false);
     }
-    next_pointing_ = sim.world().sim_time();
+    next_pointing_ = h.t;
 }
 
-void RunSummary::key(double t, const std::string& key, const Simulation& sim,
-                     const std::vector<bool>& used) {
-    std::string who;
-    for (std::size_t i = 0; i < used.size(); ++i)
-        if (used[i])
-            who += (who.empty() ? "" : ", ") + name_to_utf8(sim.vessels()[i]->record->name);
-    if (who.empty()) unused_keys_.push_back(number_text(t) + " s " + key);
-    timeline_.push_back(
-        {t, "key " + key + (who.empty() ? ": used by no vessel" : ": used by " + who)});
-    key_entry_ = static_cast<long>(timeline_.size()) - 1;
+void RunSummary::event(const RunEvent& e) {
+    using Kind = RunEvent::Kind;
+    const std::string vessel = e.vessel < vessels_.size() ? vessels_[e.vessel].name : "";
+    switch (e.kind) {
+        case Kind::key: {
+            std::string who;
+            for (std::size_t i = 0; i < e.used.size() && i < vessels_.size(); ++i)
+                if (e.used[i]) who += (who.empty() ? "" : ", ") + vessels_[i].name;
+            if (who.empty()) unused_keys_.push_back(number_text(e.t) + " s " + e.name);
+            note(e.t, "key " + e.name + (who.empty() ? ": used by no vessel" : ": used by " + who));
+            key_entry_ = static_cast<long>(timeline_.size()) - 1;
+            break;
+        }
+        case Kind::burn:
+            note(e.t, vessel + ": burn " + e.name + (e.start ? " starts" : " ends") +
+                          (e.start ? " at level " + number_text(e.value) : ""));
+            break;
+        case Kind::warp:
+            note(e.t, "time warp: steps of " + seconds_text(e.value) + " s");
+            break;
+        case Kind::attitude:
+            note(e.t, vessel + ": attitude " + e.name);
+            break;
+        case Kind::relocation:
+            note(e.t,
+                 vessel + ": relocation " + e.name + (e.refusal.empty() ? "" : ": " + e.refusal));
+            break;
+        case Kind::relocation_report:
+            if (e.report != nullptr) relocations_.push_back(*e.report);
+            break;
+        case Kind::hud:
+            // The figures of the last frame drawn.
+            if (e.hud && e.vessel < vessels_.size()) {
+                Vessel& s = vessels_[e.vessel];
+                s.longitude = hud_figure(*e.hud, "KRV Mean Surface Longitude ");
+                s.drift = hud_figure(*e.hud, "Drift Rate ");
+                s.orbits_required = hud_figure(*e.hud, "Orbits Required ");
+            }
+            break;
+        case Kind::travel_end:
+        case Kind::plan:
+            break;
+    }
 }
 
-void RunSummary::burn(double t, const std::string& vessel, const std::string& group, bool start,
-                      double level) {
-    timeline_.push_back({t, name_to_utf8(vessel) + ": burn " + group +
-                                (start ? " starts" : " ends") +
-                                (start ? " at level " + number_text(level) : "")});
-}
-
-void RunSummary::note(double t, const std::string& what) {
-    timeline_.push_back({t, what});
-}
-
-void RunSummary::relocation(const RelocationReport& report) {
-    relocations_.push_back(report);
-}
-
-void RunSummary::step(Simulation& sim) {
-    const double t = sim.world().sim_time();
+void RunSummary::step(const StepSnapshot& snapshot) {
+    const double t = snapshot.t;
+    last_ = snapshot.vessels;
     std::string started;
-    for (std::size_t i = 0; i < sim.vessels().size(); ++i) {
-        const VesselRecord& r = *sim.vessels()[i]->record;
-        for (std::size_t a = 0; a < r.animations.size() && a < before_[i].size(); ++a) {
-            const double state = r.animations[a].state;
+    for (std::size_t i = 0; i < snapshot.vessels.size() && i < before_.size(); ++i) {
+        const std::vector<double>& anim = snapshot.vessels[i].anim;
+        for (std::size_t a = 0; a < anim.size() && a < before_[i].size(); ++a) {
+            const double state = anim[a];
             const bool moving = state != before_[i][a];
             if (key_entry_ >= 0 && moving && !moving_[i][a])
                 started +=
-                    (started.empty() ? "" : ", ") + vessels_[i].name + " " + animation_names(r)[a];
+                    (started.empty() ? "" : ", ") + vessels_[i].name + " " + animation_names_[i][a];
             // An end of travel: a mechanism arriving at 0 or 1.
             if (moving && (state == 0.0 || state == 1.0))
-                timeline_.push_back({t, vessels_[i].name + ": " + animation_names(r)[a] +
-                                            " reaches its end of travel at " + number_text(state)});
+                note(t, vessels_[i].name + ": " + animation_names_[i][a] +
+                            " reaches its end of travel at " + number_text(state));
             moving_[i][a] = moving;
             before_[i][a] = state;
         }
@@ -111,58 +148,35 @@ void RunSummary::step(Simulation& sim) {
     key_entry_ = -1;
     if (t + 1e-9 < next_pointing_) return;
     next_pointing_ = t + kPointingEvery;
-    for (std::size_t i = 0; i < sim.vessels().size(); ++i) {
-        const VesselRecord& r = *sim.vessels()[i]->record;
-        const VesselProfile* profile = vessel_profile(r);
-        if (profile == nullptr || r.animations[profile->booms].state != 1.0) continue;
+    for (std::size_t i = 0; i < snapshot.vessels.size() && i < vessels_.size(); ++i) {
+        const double error = earth_dish_error(snapshot.vessels[i]);
+        if (error < 0.0) continue;
         Vessel& s = vessels_[i];
-        const double error =
-            std::min(sim.world().dish_earth_angle(r, 1), sim.world().dish_earth_angle(r, 2)) *
-            kDegPerRad;
         if (s.settled_at < 0.0 && error < kSettledDeg) s.settled_at = t;
         if (s.settled_at >= 0.0) s.worst_settled_deg = std::max(s.worst_settled_deg, error);
     }
 }
 
-void RunSummary::finish(Simulation& sim, double t, long steps, const std::string& reason) {
-    end_t_ = t;
-    steps_ = steps;
-    reason_ = reason;
+void RunSummary::finish(RunEnd& end) {
     std::stable_sort(timeline_.begin(), timeline_.end(),
                      [](const Entry& a, const Entry& b) { return a.t < b.t; });
-    for (std::size_t i = 0; i < sim.vessels().size(); ++i) {
-        SessionVessel& v = *sim.vessels()[i];
-        const VesselRecord& r = *v.record;
+    for (std::size_t i = 0; i < vessels_.size() && i < last_.size(); ++i) {
         Vessel& s = vessels_[i];
-        s.propellant_end_kg = propellant(r);
+        s.propellant_end_kg = last_[i].propellant_kg;
         // The rocket equation with the main engine's exhaust speed.
-        double exhaust = 0.0;
-        for (const auto& g : r.groups)
-            if (g.type == THGROUP_MAIN && !g.thrusters.empty())
-                exhaust = g.thrusters.front()->isp *
-                          (g.thrusters.front()->tank ? g.thrusters.front()->tank->efficiency : 1.0);
-        const double empty = r.empty_mass.value_or(0.0);
-        const double m0 = empty + s.propellant_start_kg, m1 = empty + s.propellant_end_kg;
-        s.delta_v_m_s = m1 > 0.0 && m0 > m1 ? exhaust * std::log(m0 / m1) : 0.0;
-        const HudFrame f = sim.hud(v, 1024, 768);
-        s.longitude = hud_figure(f, "KRV Mean Surface Longitude ");
-        s.drift = hud_figure(f, "Drift Rate ");
-        s.orbits_required = hud_figure(f, "Orbits Required ");
-        const VesselProfile* profile = vessel_profile(r);
-        if (profile != nullptr && r.animations[profile->booms].state == 1.0)
-            s.final_pointing_deg =
-                std::min(sim.world().dish_earth_angle(r, 1), sim.world().dish_earth_angle(r, 2)) *
-                kDegPerRad;
+        const double m0 = empty_mass_[i] + s.propellant_start_kg;
+        const double m1 = empty_mass_[i] + s.propellant_end_kg;
+        s.delta_v_m_s = m1 > 0.0 && m0 > m1 ? exhaust_[i] * std::log(m0 / m1) : 0.0;
+        s.final_pointing_deg = earth_dish_error(last_[i]);
     }
+    if (path_.empty()) return;
+    end.files.emplace_back("summary", path_);
+    write_file_atomically("--summary", path_, json(end));
 }
 
-void RunSummary::file(const std::string& what, const std::string& path) {
-    files_.emplace_back(what, name_to_utf8(path));
-}
-
-std::string RunSummary::text() const {
-    std::string out = "krvsim summary: " + std::to_string(steps_) +
-                      " steps to t = " + number_text(end_t_) + " s (" + reason_ + ")\n";
+std::string RunSummary::text(const RunEnd& end) const {
+    std::string out = "krvsim summary: " + std::to_string(end.steps) +
+                      " steps to t = " + number_text(end.t) + " s (" + end.reason + ")\n";
     // What recurs often (a dish tilt at its stop twice a day) is said once,
     // with how often and when last; the JSON keeps every entry.
     constexpr std::size_t kOften = 4;
@@ -217,21 +231,22 @@ std::string RunSummary::text() const {
                    "\u00b0 per orbit";
         out += "\n";
     }
-    for (const auto& [what, path] : files_) {
+    for (const auto& [what, path] : end.files) {
         out += "  wrote ";
         out += what;
         out += ": ";
-        out += path;
+        out += name_to_utf8(path);
         out += "\n";
     }
     return out;
 }
 
-std::string RunSummary::json() const {
+std::string RunSummary::json(const RunEnd& end) const {
     std::string text;
     {
         JsonOut j(text);
-        j.raw("{\"t\":").number(end_t_).key("steps").integer(steps_).key("reason").string(reason_);
+        j.raw("{\"t\":").number(end.t).key("steps").integer(end.steps).key("reason").string(
+            end.reason);
         j.key("timeline").raw('[');
         for (std::size_t i = 0; i < timeline_.size(); ++i) {
             if (i) j.raw(',');
@@ -294,9 +309,10 @@ std::string RunSummary::json() const {
             j.key("arrival_drift_deg_per_orbit").number(r.arrival_drift).raw('}');
         }
         j.raw(']').key("files").raw('[');
-        for (std::size_t i = 0; i < files_.size(); ++i) {
+        for (std::size_t i = 0; i < end.files.size(); ++i) {
             if (i) j.raw(',');
-            j.raw("{\"what\":").string(files_[i].first).key("path").string(files_[i].second);
+            j.raw("{\"what\":").string(end.files[i].first);
+            j.key("path").string(name_to_utf8(end.files[i].second));
             j.raw('}');
         }
         j.raw("]}\n");

@@ -1,20 +1,19 @@
 // What a run did, for people at its end (standard error) and as JSON
 // (--summary): the timeline of keys and what they started, ends of travel
-// and burns; propellant and delta-v used; the HUD's last figures; the
-// Earth-side dish's pointing error once settled; the files written.
+// and burns; propellant and delta-v used; the figures of the last HUD
+// frame drawn; the Earth-side dish's pointing error once settled; the
+// files written.
 #pragma once
 
-#include <cstdio>
 #include <string>
 #include <vector>
 
-#include "standin/run/simulation.h"
-#include "standin/snapshot/hud_frame.h"
+#include "standin/snapshot/run_observer.h"
 #include "standin/station/relocation_report.h"
 
 namespace standin {
 
-class RunSummary {
+class RunSummary : public RunObserver {
 public:
     struct Entry {
         double t = 0.0;  // [s]
@@ -31,38 +30,37 @@ public:
         double final_pointing_deg = -1.0;  // of the Earth-side dish at the end; -1: none
     };
 
-    explicit RunSummary(Simulation& sim);
+    // path: the --summary file; empty for none.
+    explicit RunSummary(std::string path);
 
-    void key(double t, const std::string& key, const Simulation& sim,
-             const std::vector<bool>& used);
-    void burn(double t, const std::string& vessel, const std::string& group, bool start,
-              double level);
-    // Anything else that happened at t, in the timeline.
-    void note(double t, const std::string& what);
-    void relocation(const RelocationReport& report);
-    // After every step.
-    void step(Simulation& sim);
-    void finish(Simulation& sim, double t, long steps, const std::string& reason);
-    void file(const std::string& what, const std::string& path);
+    void header(const RunHeader& header) override;
+    void step(const StepSnapshot& snapshot) override;
+    void event(const RunEvent& event) override;
+    // Writes the --summary file, with the files written before it.
+    void finish(RunEnd& end) override;
 
-    std::string text() const;
-    std::string json() const;
+    // For people, with every file written.
+    std::string text(const RunEnd& end) const;
+    std::string json(const RunEnd& end) const;
 
     const std::vector<Entry>& timeline() const { return timeline_; }
     const std::vector<Vessel>& vessels() const { return vessels_; }
 
 private:
+    void note(double t, const std::string& what) { timeline_.push_back({t, what}); }
+
+    std::string path_;
     std::vector<Entry> timeline_;
     std::vector<std::string> unused_keys_;
     std::vector<Vessel> vessels_;
+    std::vector<double> exhaust_;     // [m/s] per vessel, its main engine's
+    std::vector<double> empty_mass_;  // [kg] per vessel
+    std::vector<std::vector<std::string>> animation_names_;
     std::vector<std::vector<double>> before_;  // animation states before the last step
     std::vector<std::vector<bool>> moving_;
-    long key_entry_ = -1;  // the timeline entry of a key pressed before this step
+    std::vector<VesselStep> last_;  // the last snapshot's
+    long key_entry_ = -1;           // the timeline entry of a key pressed before this step
     double next_pointing_ = 0.0;
-    double end_t_ = 0.0;
-    long steps_ = 0;
-    std::string reason_;
-    std::vector<std::pair<std::string, std::string>> files_;
     std::vector<RelocationReport> relocations_;
 };
 

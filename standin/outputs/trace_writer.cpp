@@ -1,7 +1,6 @@
 #include "standin/outputs/trace_writer.h"
 
 #include <cerrno>
-#include <cmath>
 #include <cstring>
 #include <stdexcept>
 
@@ -10,94 +9,10 @@
 #include "standin/core/thruster_group_names.h"
 #include "standin/json/latin1.h"
 #include "standin/profiles/vessel_profile.h"
-#include "standin/run/fault_spec.h"
-#include "standin/world/quaternion.h"
 
 namespace standin {
 
 namespace {
-
-VECTOR3 unit(const VECTOR3& v, double& length) {
-    length = std::sqrt(v.x * v.x + v.y * v.y + v.z * v.z);
-    if (!(length > 0.0)) return {0.0, 0.0, 0.0};
-    return {v.x / length, v.y / length, v.z / length};
-}
-
-// Sub-satellite longitude [deg east, 0..360) of a global position.
-double longitude_deg(const VECTOR3& r, double earth_rotation) {
-    double lon = std::fmod(std::atan2(r.y, r.x) - earth_rotation, kTwoPi);
-    if (lon < 0.0) lon += kTwoPi;
-    const double deg = lon * kDegPerRad;
-    return deg >= 360.0 ? 0.0 : deg;
-}
-
-void write_options(JsonOut& j, const Options& o) {
-    j.raw('{').key("scenario", false).string(name_to_utf8(o.scenario));
-    j.key("dt").number(o.dt);
-    j.key("until");
-    if (o.until)
-        j.number(*o.until);
-    else
-        j.raw("null");
-    j.key("keys").raw('[');
-    for (std::size_t i = 0; i < o.keys.size(); ++i) {
-        if (i) j.raw(',');
-        j.raw('{').key("t", false).number(o.keys[i].time);
-        j.key("key").string(o.keys[i].key.text).raw('}');
-    }
-    j.raw(']').key("burns").raw('[');
-    for (std::size_t i = 0; i < o.burns.size(); ++i) {
-        const BurnCommand& b = o.burns[i];
-        if (i) j.raw(',');
-        j.raw('{').key("t", false).number(b.time).key("duration").number(b.duration);
-        j.key("group").string(group_name(b.group)).key("level").number(b.level).raw('}');
-    }
-    j.raw(']').key("hud").raw('[').integer(o.hud_width).raw(',').integer(o.hud_height).raw(']');
-    j.key("hud_at").raw('[');
-    for (std::size_t i = 0; i < o.hud_at.size(); ++i) (i ? j.raw(',') : j).number(o.hud_at[i]);
-    j.raw(']').key("hud_every");
-    if (o.hud_every)
-        j.number(*o.hud_every);
-    else
-        j.raw("null");
-    j.key("save").string(name_to_utf8(o.save)).key("trace").string(name_to_utf8(o.trace));
-    j.key("trace_every").integer(o.trace_every);
-    j.key("trace_lines_every").integer(o.trace_lines_every);
-    j.key("summary").string(name_to_utf8(o.summary)).key("svg").string(name_to_utf8(o.svg));
-    j.key("calls").string(name_to_utf8(o.calls)).key("faults").raw('[');
-    for (std::size_t i = 0; i < o.faults.size(); ++i) {
-        const FaultWindow& f = o.faults[i];
-        if (i) j.raw(',');
-        j.raw('{').key("from", false).number(f.from).key("to").number(f.to);
-        j.key("kind").string(fault_name(f.kind)).raw('}');
-    }
-    j.raw(']').key("warps").raw('[');
-    for (std::size_t i = 0; i < o.warps.size(); ++i) {
-        if (i) j.raw(',');
-        j.raw('{').key("t", false).number(o.warps[i].time).key("dt").number(o.warps[i].dt);
-        j.raw('}');
-    }
-    j.raw(']').key("attitudes").raw('[');
-    for (std::size_t i = 0; i < o.attitudes.size(); ++i) {
-        if (i) j.raw(',');
-        j.raw('{').key("t", false).number(o.attitudes[i].time);
-        j.key("mode").string(attitude_mode_name(o.attitudes[i].mode)).raw('}');
-    }
-    j.raw(']').key("relocate");
-    if (o.relocate)
-        j.raw('{')
-            .key("t", false)
-            .number(o.relocate->time)
-            .key("lon_deg")
-            .number(o.relocate->target_lon)
-            .key("orbits")
-            .integer(o.relocate->orbits)
-            .raw('}');
-    else
-        j.raw("null");
-    j.key("hold").boolean(o.attitude_hold).key("modules").string(name_to_utf8(o.modules));
-    j.key("config").string(name_to_utf8(o.config)).raw('}');
-}
 
 // What the host knows of the vessel's class beyond its make-up; null
 // without a profile.
@@ -223,35 +138,31 @@ void write_host_answers(JsonOut& j, const HostAnswersSeen& h, NumberMemo& mjd_me
 }
 constexpr std::size_t kHostAnswerNumbers = 9;
 
-}  // namespace
-
-namespace {
-
 // Slots between the simulation's thread and the writer's: enough that
 // neither waits on the other's hiccups, few enough to stay small.
 constexpr std::size_t kQueuedRecords = 512;
 
 }  // namespace
 
-TraceWriter::TraceWriter(const std::string& path, const Options& options)
-    : file_(path == "-" ? stdout : std::fopen(path.c_str(), "wb")),
-      own_file_(path != "-"),
-      path_(path),
-      options_(options),
+TraceWriter::TraceWriter(TraceSettings settings)
+    : settings_(std::move(settings)),
+      file_(settings_.path == "-" ? stdout : std::fopen(settings_.path.c_str(), "wb")),
+      own_file_(settings_.path != "-"),
       json_(file_ != nullptr ? file_ : stdout),
       queue_(kQueuedRecords) {
     if (file_ == nullptr)
-        throw std::runtime_error("--trace: cannot write '" + path + "': " + std::strerror(errno));
+        throw std::runtime_error("--trace: cannot write '" + settings_.path +
+                                 "': " + std::strerror(errno));
     writer_ = std::thread([this] { writer_loop(); });
 }
 
 TraceWriter::~TraceWriter() {
-    finish();
+    stop();
     json_.flush();
     if (own_file_) std::fclose(file_);
 }
 
-void TraceWriter::finish() {
+void TraceWriter::stop() {
     if (!writer_.joinable()) return;
     queue_.back().kind = Slot::Kind::finish;
     queue_.push(true);
@@ -266,11 +177,11 @@ void TraceWriter::writer_loop() {
             return;
         }
         // Still taking the records after a failure keeps the simulation
-        // from waiting forever; end() reports it.
+        // from waiting forever; finish() reports it.
         if (!writer_failed_) {
             try {
                 if (s.kind == Slot::Kind::step)
-                    write_step(s);
+                    write_step(s.step);
                 else
                     json_.raw(s.text);
             } catch (...) {
@@ -282,7 +193,7 @@ void TraceWriter::writer_loop() {
 }
 
 template <typename Write>
-void TraceWriter::event(Write&& write) {
+void TraceWriter::text(Write&& write) {
     Slot& s = queue_.back();
     s.kind = Slot::Kind::text;
     s.text.clear();
@@ -293,82 +204,49 @@ void TraceWriter::event(Write&& write) {
     queue_.push();
 }
 
-void TraceWriter::header(Simulation& sim, const std::string& scenario) {
-    OrbitalWorld& w = sim.world();
+void TraceWriter::header(const RunHeader& h) {
     animation_names_.clear();
-    vessel_names_.clear();
-    gauges_.clear();
-    profiles_.clear();
+    vessel_names_ = h.names;
     group_names_.clear();
-    memos_.assign(sim.vessels().size(), StepMemos{});
-    for (std::size_t i = 0; i < sim.vessels().size(); ++i) {
-        const VesselRecord& r = *sim.vessels()[i]->record;
-        animation_names_.push_back(animation_names(r));
-        vessel_names_.push_back(name_to_utf8(r.name));
-        gauges_.emplace_back(r);
-        profiles_.push_back(vessel_profile(r));
+    memos_.assign(h.vessels.size(), StepMemos{});
+    for (const VesselRecord* r : h.vessels) {
+        animation_names_.push_back(animation_names(*r));
         group_names_.emplace_back();
-        for (const auto& g : r.groups) group_names_.back().push_back(group_name(g.type));
+        for (const auto& g : r->groups) group_names_.back().push_back(group_name(g.type));
     }
-    event([&](JsonOut& j) {
+    text([&](JsonOut& j) {
         j.raw("{\"type\":\"header\"").key("format").integer(kTraceFormat);
-        j.key("krvsim").string(KRV_VERSION).key("scenario").string(name_to_utf8(scenario));
-        j.key("options");
-        write_options(j, options_);
-        j.key("start").raw('{').key("t", false).number(w.sim_time());
-        j.key("mjd").number(w.sim_mjd());
+        j.key("krvsim").string(KRV_VERSION).key("scenario").string(name_to_utf8(h.scenario));
+        j.key("options").raw(settings_.options_json);
+        j.key("start").raw('{').key("t", false).number(h.t);
+        j.key("mjd").number(h.mjd);
         j.raw('}').key("world").raw('{').key("earth_radius_m", false).number(kEarthRadius);
         j.key("geostationary_radius_m").number(geostationary_radius());
         j.key("sidereal_day_s").number(kSiderealDay).raw('}');
-        j.key("trace_every").integer(options_.trace_every).key("vessels").raw('[');
-        for (std::size_t i = 0; i < sim.vessels().size(); ++i) {
+        j.key("trace_every").integer(settings_.keep_every).key("vessels").raw('[');
+        for (std::size_t i = 0; i < h.vessels.size(); ++i) {
             if (i) j.raw(',');
-            write_vessel_make_up(j, *sim.vessels()[i]->record, animation_names_[i]);
+            write_vessel_make_up(j, *h.vessels[i], animation_names_[i]);
         }
         j.raw("]}\n");
     });
 }
 
-void TraceWriter::step(Simulation& sim, long n, double dt, const std::vector<StepCalls>& calls) {
-    OrbitalWorld& w = sim.world();
+void TraceWriter::step(const StepSnapshot& snapshot) {
+    if (snapshot.n % settings_.keep_every != 0 && snapshot.t < settings_.last) return;
     Slot& s = queue_.back();
     s.kind = Slot::Kind::step;
-    s.n = n;
-    s.t = w.sim_time();
-    s.mjd = w.sim_mjd();
-    s.dt = dt;
-    s.rotation = w.earth_rotation();
-    s.vessels.resize(sim.vessels().size());
-    for (std::size_t i = 0; i < sim.vessels().size(); ++i) {
-        SessionVessel& v = *sim.vessels()[i];
-        const VesselRecord& r = *v.record;
-        VesselSnapshot& o = s.vessels[i];
-        o.state = w.state(r);
-        o.q = w.attitude(r);
-        o.rate = w.rate(r);
-        o.host = calls[i].host;
-        o.anim.clear();
-        for (const auto& a : r.animations) o.anim.push_back(a.state);
-        o.set.clear();
-        for (const auto& a : calls[i].set) o.set.push_back(a.animation);
-        o.propellant = 0.0;
-        for (const auto& tank : r.tanks) o.propellant += tank.mass;
-        o.thrust.clear();
-        for (const auto& g : r.groups)
-            o.thrust.push_back(g.thrusters.empty() ? 0.0 : g.thrusters.front()->level);
-        o.has_lines = options_.trace_lines_every > 0 && n % options_.trace_lines_every == 0;
-        if (o.has_lines) o.lines = sim.vessel_own_lines(v);
-    }
+    s.step = snapshot;
+    s.step.calls = nullptr;
     queue_.push();
 }
 
-void TraceWriter::write_step(const Slot& s) {
+void TraceWriter::write_step(const StepSnapshot& s) {
     JsonOut& j = json_;
-    const VECTOR3 sun = sun_.position(s.mjd);
     j.raw("{\"type\":\"step\",\"n\":").integer(s.n).key("t").number(s.t);
     j.key("mjd").number(s.mjd, mjd_memo_).key("dt").number(s.dt).key("vessels").raw('[');
     for (std::size_t i = 0; i < s.vessels.size(); ++i) {
-        const VesselSnapshot& o = s.vessels[i];
+        const VesselStep& o = s.vessels[i];
         const VECTOR3& r = o.state.r;
         const Quaternion& q = o.q;
         StepMemos& memo = memos_[i];
@@ -380,14 +258,10 @@ void TraceWriter::write_step(const Slot& s) {
         j.key("q").raw('[').number(q.w, qm[0]).raw(',').number(q.x, qm[1]).raw(',');
         j.number(q.y, qm[2]).raw(',').number(q.z, qm[3]).raw(']');
         j.key("omega_rad_s").vector(o.rate, memo.take(3));
-        double earth_distance = 0.0;
-        const VECTOR3 earth = unit(unrotate(q, {-r.x, -r.y, -r.z}), earth_distance);
-        j.key("earth_dir").vector(earth, memo.take(3));
-        j.key("earth_dist_m").number(earth_distance, *memo.take(1));
-        double sun_distance = 0.0;
-        j.key("sun_dir").vector(
-            unrotate(q, unit({sun.x - r.x, sun.y - r.y, sun.z - r.z}, sun_distance)), memo.take(3));
-        j.key("lon_deg").number(longitude_deg(r, s.rotation), *memo.take(1));
+        j.key("earth_dir").vector(o.earth_dir, memo.take(3));
+        j.key("earth_dist_m").number(o.earth_dist_m, *memo.take(1));
+        j.key("sun_dir").vector(o.sun_dir, memo.take(3));
+        j.key("lon_deg").number(o.lon_deg, *memo.take(1));
         write_host_answers(j, o.host, mjd_memo_, memo.take(kHostAnswerNumbers));
         const std::vector<std::string>& names = animation_names_[i];
         j.key("anim").raw('{');
@@ -404,23 +278,22 @@ void TraceWriter::write_step(const Slot& s) {
             else
                 j.string("anim" + std::to_string(a));
         }
-        j.raw(']').key("propellant_kg").number(o.propellant, *memo.take(1)).key("thrust").raw('{');
+        j.raw(']')
+            .key("propellant_kg")
+            .number(o.propellant_kg, *memo.take(1))
+            .key("thrust")
+            .raw('{');
         NumberMemo* tm = memo.take(o.thrust.size());
         for (std::size_t g = 0; g < o.thrust.size(); ++g)
             j.key(group_names_[i][g], g != 0).number(o.thrust[g], tm[g]);
         j.raw('}');
-        if (gauges_[i].applies()) {
-            const auto errors = gauges_[i].errors(earth, o.anim);
-            const double e1 = errors[0] * kDegPerRad;
-            const double e2 = errors[1] * kDegPerRad;
+        if (o.pointed) {
             NumberMemo* em = memo.take(2);
-            j.key("pointing_error_deg").raw('[').number(e1, em[0]).raw(',');
-            j.number(e2, em[1]).raw(']');
+            j.key("pointing_error_deg").raw('[').number(o.pointing_error_deg[0], em[0]).raw(',');
+            j.number(o.pointing_error_deg[1], em[1]).raw(']');
             j.key("earth_dish");
-            // The booms must be out for a dish to face anything; then the
-            // Earth-side dish is the one nearer its direction.
-            if (o.anim[profiles_[i]->booms] == 1.0)
-                j.integer(e1 <= e2 ? 1 : 2);
+            if (o.earth_dish != 0)
+                j.integer(o.earth_dish);
             else
                 j.raw("null");
         } else {
@@ -437,27 +310,81 @@ void TraceWriter::write_step(const Slot& s) {
     j.raw("]}\n");
 }
 
-void TraceWriter::key(double t, const std::string& key, const Simulation& sim,
-                      const std::vector<bool>& used) {
-    event([&](JsonOut& j) {
-        j.raw("{\"type\":\"key\",\"t\":").number(t).key("key").string(key).key("used").raw('{');
-        for (std::size_t i = 0; i < used.size(); ++i)
-            j.key(name_to_utf8(sim.vessels()[i]->record->name), i != 0).boolean(used[i]);
-        j.raw("}}\n");
+void TraceWriter::event(const RunEvent& e) {
+    using Kind = RunEvent::Kind;
+    const std::string vessel = e.vessel < vessel_names_.size() ? vessel_names_[e.vessel] : "";
+    switch (e.kind) {
+        case Kind::key:
+            text([&](JsonOut& j) {
+                j.raw("{\"type\":\"key\",\"t\":").number(e.t).key("key").string(e.name);
+                j.key("used").raw('{');
+                for (std::size_t i = 0; i < e.used.size() && i < vessel_names_.size(); ++i)
+                    j.name(vessel_names_[i], i != 0).boolean(e.used[i]);
+                j.raw("}}\n");
+            });
+            break;
+        case Kind::burn:
+            text([&](JsonOut& j) {
+                j.raw("{\"type\":\"burn\",\"t\":").number(e.t).key("vessel").string(vessel);
+                j.key("group").string(e.name).key("phase").string(e.start ? "start" : "end");
+                j.key("level").number(e.value).raw("}\n");
+            });
+            break;
+        case Kind::travel_end:
+            text([&](JsonOut& j) {
+                j.raw("{\"type\":\"travel_end\",\"t\":").number(e.t);
+                j.key("vessel").string(vessel).key("animation").string(e.name);
+                j.key("state").number(e.value).raw("}\n");
+            });
+            break;
+        case Kind::warp:
+            text([&](JsonOut& j) {
+                j.raw("{\"type\":\"warp\",\"t\":").number(e.t).key("dt").number(e.value).raw("}\n");
+            });
+            break;
+        case Kind::attitude:
+            text([&](JsonOut& j) {
+                j.raw("{\"type\":\"attitude\",\"t\":").number(e.t).key("vessel").string(vessel);
+                j.key("mode").string(e.name).raw("}\n");
+            });
+            break;
+        case Kind::plan:
+            if (e.plan != nullptr) write_plan(e.t, vessel, e.value, *e.plan);
+            break;
+        case Kind::relocation:
+            text([&](JsonOut& j) {
+                j.raw("{\"type\":\"relocation\",\"t\":").number(e.t).key("vessel").string(vessel);
+                j.key("phase").string(e.name);
+                if (!e.refusal.empty()) j.key("refusal").string(e.refusal);
+                j.raw("}\n");
+            });
+            break;
+        case Kind::hud:
+            if (e.shown && e.hud) write_hud(*e.hud);
+            break;
+        case Kind::relocation_report:
+            break;
+    }
+}
+
+void TraceWriter::write_plan(double t, const std::string& vessel, double at,
+                             const RelocationPlan& p) {
+    text([&](JsonOut& j) {
+        j.raw("{\"type\":\"plan\",\"t\":").number(t).key("vessel").string(vessel);
+        j.key("at").number(at).key("start_lon_deg").number(p.start_lon);
+        j.key("gap_deg").number(p.gap).key("drift_deg_per_orbit").number(p.drift_per_orbit);
+        j.key("drift_period_s").number(p.drift_period).key("drift_a_m").number(p.drift_a);
+        j.key("delta_a_m").number(p.delta_a);
+        j.key("start_burn").string(p.prograde ? "prograde" : "retrograde");
+        j.key("start_dv_m_s").number(p.start_dv).key("start_duration_s").number(p.start_duration);
+        j.key("stop_dv_m_s").number(p.stop_dv).key("stop_duration_s").number(p.stop_duration);
+        j.key("stop_offset_s").number(p.stop_offset).key("propellant_kg").number(p.propellant);
+        j.raw("}\n");
     });
 }
 
-void TraceWriter::burn(double t, const std::string& vessel, const std::string& group, bool start,
-                       double level) {
-    event([&](JsonOut& j) {
-        j.raw("{\"type\":\"burn\",\"t\":").number(t).key("vessel").string(name_to_utf8(vessel));
-        j.key("group").string(group).key("phase").string(start ? "start" : "end");
-        j.key("level").number(level).raw("}\n");
-    });
-}
-
-void TraceWriter::hud(const HudFrame& f) {
-    event([&](JsonOut& j) {
+void TraceWriter::write_hud(const HudFrame& f) {
+    text([&](JsonOut& j) {
         j.raw("{\"type\":\"hud\",\"t\":")
             .number(f.time)
             .key("vessel")
@@ -473,62 +400,15 @@ void TraceWriter::hud(const HudFrame& f) {
     });
 }
 
-void TraceWriter::warp(double t, double dt) {
-    event([&](JsonOut& j) {
-        j.raw("{\"type\":\"warp\",\"t\":").number(t).key("dt").number(dt).raw("}\n");
+void TraceWriter::finish(RunEnd& end) {
+    text([&](JsonOut& j) {
+        j.raw("{\"type\":\"end\",\"t\":").number(end.t).key("steps").integer(end.steps);
+        j.key("reason").string(end.reason).raw("}\n");
     });
-}
-
-void TraceWriter::attitude(double t, const std::string& vessel_utf8, const char* mode) {
-    event([&](JsonOut& j) {
-        j.raw("{\"type\":\"attitude\",\"t\":").number(t).key("vessel").string(vessel_utf8);
-        j.key("mode").string(mode).raw("}\n");
-    });
-}
-
-void TraceWriter::plan(double t, const std::string& vessel_utf8, double at,
-                       const RelocationPlan& p) {
-    event([&](JsonOut& j) {
-        j.raw("{\"type\":\"plan\",\"t\":").number(t).key("vessel").string(vessel_utf8);
-        j.key("at").number(at).key("start_lon_deg").number(p.start_lon);
-        j.key("gap_deg").number(p.gap).key("drift_deg_per_orbit").number(p.drift_per_orbit);
-        j.key("drift_period_s").number(p.drift_period).key("drift_a_m").number(p.drift_a);
-        j.key("delta_a_m").number(p.delta_a);
-        j.key("start_burn").string(p.prograde ? "prograde" : "retrograde");
-        j.key("start_dv_m_s").number(p.start_dv).key("start_duration_s").number(p.start_duration);
-        j.key("stop_dv_m_s").number(p.stop_dv).key("stop_duration_s").number(p.stop_duration);
-        j.key("stop_offset_s").number(p.stop_offset).key("propellant_kg").number(p.propellant);
-        j.raw("}\n");
-    });
-}
-
-void TraceWriter::relocation(double t, const std::string& vessel_utf8, const std::string& phase,
-                             const std::string& refusal) {
-    event([&](JsonOut& j) {
-        j.raw("{\"type\":\"relocation\",\"t\":").number(t).key("vessel").string(vessel_utf8);
-        j.key("phase").string(phase);
-        if (!refusal.empty()) j.key("refusal").string(refusal);
-        j.raw("}\n");
-    });
-}
-
-void TraceWriter::travel_end(double t, const std::string& vessel, const std::string& animation,
-                             double state) {
-    event([&](JsonOut& j) {
-        j.raw("{\"type\":\"travel_end\",\"t\":").number(t);
-        j.key("vessel").string(name_to_utf8(vessel)).key("animation").string(animation);
-        j.key("state").number(state).raw("}\n");
-    });
-}
-
-void TraceWriter::end(double t, long steps, const char* reason) {
-    event([&](JsonOut& j) {
-        j.raw("{\"type\":\"end\",\"t\":").number(t).key("steps").integer(steps);
-        j.key("reason").string(reason).raw("}\n");
-    });
-    finish();
+    stop();
     if (!json_.flush() || writer_failed_)
-        throw std::runtime_error("--trace: cannot write '" + path_ + "'");
+        throw std::runtime_error("--trace: cannot write '" + settings_.path + "'");
+    if (settings_.listed && settings_.path != "-") end.files.emplace_back("trace", settings_.path);
 }
 
 }  // namespace standin

@@ -2,100 +2,66 @@
 // events (keys, burns, HUD frames, ends of travel) and an end record.
 // docs/trace.md describes every field.
 //
-// The simulation's thread only takes a snapshot of each kept step (plain
-// numbers) and writes the rare events' text; a thread of the writer's own
-// formats the steps and writes everything, in the order it was given.
+// The simulation's thread only copies each kept step's snapshot and writes
+// the rare events' text; a thread of the writer's own formats the steps and
+// writes everything, in the order it was given.
 #pragma once
 
+#include <cmath>
 #include <cstdio>
-#include <memory>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "standin/json/json_out.h"
 #include "standin/outputs/slot_queue.h"
-#include "standin/profiles/vessel_profile.h"
-#include "standin/run/options.h"
-#include "standin/run/simulation.h"
-#include "standin/snapshot/hud_frame.h"
-#include "standin/snapshot/pointing_gauge.h"
-#include "standin/snapshot/step_calls.h"
-#include "standin/snapshot/sun_track.h"
-#include "standin/station/relocation_plan.h"
-#include "standin/world/quaternion.h"
-#include "standin/world/state_vector.h"
+#include "standin/snapshot/run_observer.h"
 
 namespace standin {
 
 constexpr int kTraceFormat = 1;
 
-class TraceWriter {
+struct TraceSettings {
+    std::string path;          // "-": standard output
+    bool listed = true;        // named among the files written (not the replay's own)
+    int keep_every = 1;        // [steps] between kept step records
+    double last = INFINITY;    // [s] a step ending at or after this is kept
+    std::string options_json;  // the run's options, as the header shows them
+};
+
+class TraceWriter : public RunObserver {
 public:
-    // path "-" is standard output. Throws std::runtime_error when the file
-    // cannot be opened.
-    TraceWriter(const std::string& path, const Options& options);
-    ~TraceWriter();
+    // Throws std::runtime_error when the file cannot be opened.
+    explicit TraceWriter(TraceSettings settings);
+    ~TraceWriter() override;
     TraceWriter(const TraceWriter&) = delete;
     TraceWriter& operator=(const TraceWriter&) = delete;
 
-    void header(Simulation& sim, const std::string& scenario);
-    // One step record; calls[i] are vessel i's calls of the step.
-    void step(Simulation& sim, long n, double dt, const std::vector<StepCalls>& calls);
-    void key(double t, const std::string& key, const Simulation& sim,
-             const std::vector<bool>& used);
-    void burn(double t, const std::string& vessel, const std::string& group, bool start,
-              double level);
-    void hud(const HudFrame& frame);
-    // A time warp taking effect: steps of dt seconds from t.
-    void warp(double t, double dt);
-    void attitude(double t, const std::string& vessel_utf8, const char* mode);
-    // A relocation's plan, made (or forecast) at t for the start at `at`.
-    void plan(double t, const std::string& vessel_utf8, double at, const RelocationPlan& p);
-    // A relocation entering a phase; refusal empty unless refused.
-    void relocation(double t, const std::string& vessel_utf8, const std::string& phase,
-                    const std::string& refusal);
-    void travel_end(double t, const std::string& vessel, const std::string& animation,
-                    double state);
-    // The last line; reason "until" or "signal". Waits until everything is
-    // written; throws std::runtime_error when the file could not be written.
-    void end(double t, long steps, const char* reason);
+    void header(const RunHeader& header) override;
+    void step(const StepSnapshot& snapshot) override;
+    void event(const RunEvent& event) override;
+    // The last line; waits until everything is written; throws
+    // std::runtime_error when the file could not be written.
+    void finish(RunEnd& end) override;
 
 private:
-    // What a step record shows of one vessel, as the step left it.
-    struct VesselSnapshot {
-        StateVector state;
-        Quaternion q;
-        VECTOR3 rate{};
-        HostAnswersSeen host;
-        std::vector<double> anim;        // states, by id
-        std::vector<std::uint32_t> set;  // animations the module set
-        double propellant = 0.0;         // [kg]
-        std::vector<double> thrust;      // levels, by group
-        bool has_lines = false;
-        std::vector<std::string> lines;
-    };
     // One record for the writer's thread: a step to format, a text ready to
     // write, or the last of them.
     struct Slot {
         enum class Kind { step, text, finish } kind = Kind::text;
-        long n = 0;
-        double t = 0.0;         // [s]
-        double mjd = 0.0;       // [days]
-        double dt = 0.0;        // [s]
-        double rotation = 0.0;  // [rad] the Earth's
-
-        std::vector<VesselSnapshot> vessels;
+        StepSnapshot step;
         std::string text;
     };
 
     // A record formatted here, into the next slot, through write(JsonOut&).
     template <typename Write>
-    void event(Write&& write);
-    void write_step(const Slot& s);
+    void text(Write&& write);
+    void write_step(const StepSnapshot& s);
+    void write_plan(double t, const std::string& vessel, double at, const RelocationPlan& p);
+    void write_hud(const HudFrame& f);
     void writer_loop();
     // Hands the finish over and waits for the writer's thread.
-    void finish();
+    void stop();
 
     // The step record's numbers by their place in it, per vessel: a place
     // keeps its memo from one step to the next.
@@ -110,20 +76,16 @@ private:
         }
     };
 
+    TraceSettings settings_;
     std::FILE* file_;
     bool own_file_;
-    std::string path_;
-    const Options& options_;
     JsonOut json_;
-    SunTrack sun_;
     std::vector<std::vector<std::string>> animation_names_;  // per vessel
     std::vector<std::string> vessel_names_;                  // UTF-8
-    std::vector<PointingGauge> gauges_;
-    std::vector<const VesselProfile*> profiles_;         // per vessel; null: none
-    std::vector<std::vector<std::string>> group_names_;  // per vessel, per thruster group
-    NumberMemo mjd_memo_;                                // the step's and the host's MJD
-    std::vector<StepMemos> memos_;                       // per vessel
-    bool writer_failed_ = false;                         // the writer's thread met an exception
+    std::vector<std::vector<std::string>> group_names_;      // per vessel, per thruster group
+    NumberMemo mjd_memo_;                                    // the step's and the host's MJD
+    std::vector<StepMemos> memos_;                           // per vessel
+    bool writer_failed_ = false;                             // the writer's thread met an exception
     SlotQueue<Slot> queue_;
     std::thread writer_;  // last: starts once everything above is built
 };

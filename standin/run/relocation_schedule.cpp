@@ -4,17 +4,24 @@
 #include <limits>
 #include <stdexcept>
 
-#include "standin/core/standin_constants.h"
+#include "standin/core/thruster_group_names.h"
 #include "standin/json/latin1.h"
-#include "standin/outputs/overview_sample.h"
+#include "standin/snapshot/ground_track.h"
 
 namespace standin {
 
 namespace {
 
-double mean_surface_lon(const OrbitalWorld& w, const VesselRecord& v) {
-    const double lon = std::fmod((w.orbit(v).mean_lon - w.earth_rotation()) * kDegPerRad, 360.0);
-    return lon < 0.0 ? lon + 360.0 : lon;
+// A burn edge the executor made, as an event.
+RunEvent burn_event(double t, std::size_t vessel, const ExecutedBurn& b, bool start) {
+    RunEvent e;
+    e.kind = RunEvent::Kind::burn;
+    e.t = t;
+    e.vessel = vessel;
+    e.name = group_name(b.group);
+    e.start = start;
+    e.value = start ? b.level : 0.0;
+    return e;
 }
 
 }  // namespace
@@ -42,15 +49,22 @@ RelocationSchedule::RelocationSchedule(const std::optional<RelocateCommand>& ord
     }
 }
 
-void RelocationSchedule::announce(RunRecord& run, std::FILE* err) {
+void RelocationSchedule::announce(RunContext& run, std::FILE* err) {
     const double t = run.sim.world().sim_time();
-    for (const Flight& f : flights_) {
+    for (std::size_t i = 0; i < flights_.size(); ++i) {
+        const Flight& f = flights_[i];
         std::fputs(relocation_plan_text(f.report, "krvsim: ").c_str(), err);
-        if (run.trace) run.trace->plan(t, f.report.vessel, f.report.order_time, f.report.plan);
+        RunEvent e;
+        e.kind = RunEvent::Kind::plan;
+        e.t = t;
+        e.vessel = i;
+        e.value = f.report.order_time;
+        e.plan = &f.report.plan;
+        run.events.event(e);
     }
 }
 
-void RelocationSchedule::before_step(RunRecord& run) {
+void RelocationSchedule::due(double /*t*/, double /*step_end*/, RunContext& run) {
     OrbitalWorld& world = run.sim.world();
     const double t = world.sim_time();
     for (std::size_t i = 0; i < flights_.size(); ++i) {
@@ -59,19 +73,11 @@ void RelocationSchedule::before_step(RunRecord& run) {
         ex.before_step();
         const auto& burns = ex.burns();
         // Burn edges fall on step boundaries: the executor's times end steps.
-        for (;
-             f.starts_reported < burns.size() && !std::isnan(burns[f.starts_reported].mass_before);
-             ++f.starts_reported) {
-            if (run.trace)
-                run.trace->burn(t, run.sim.vessels()[i]->record->name, "main", true, 1.0);
-            run.summary.burn(t, run.sim.vessels()[i]->record->name, "main", true, 1.0);
-        }
-        for (; f.ends_reported < burns.size() && !std::isnan(burns[f.ends_reported].mass_after);
-             ++f.ends_reported) {
-            if (run.trace)
-                run.trace->burn(t, run.sim.vessels()[i]->record->name, "main", false, 0.0);
-            run.summary.burn(t, run.sim.vessels()[i]->record->name, "main", false, 0.0);
-        }
+        for (; f.starts_reported < burns.size() && burns[f.starts_reported].started();
+             ++f.starts_reported)
+            run.events.event(burn_event(t, i, burns[f.starts_reported], true));
+        for (; f.ends_reported < burns.size() && burns[f.ends_reported].ended(); ++f.ends_reported)
+            run.events.event(burn_event(t, i, burns[f.ends_reported], false));
         if (ex.phase() == f.reported) continue;
         f.reported = ex.phase();
         f.report.phase = relocation_phase_name(ex.phase());
@@ -79,39 +85,49 @@ void RelocationSchedule::before_step(RunRecord& run) {
         if (ex.phase() == RelocationPhase::turning_for_start && ex.plan()) {
             // The plan as made now, from the orbit at the order's time.
             f.report.plan = *ex.plan();
-            if (run.trace) run.trace->plan(t, f.report.vessel, t, f.report.plan);
+            RunEvent e;
+            e.kind = RunEvent::Kind::plan;
+            e.t = t;
+            e.vessel = i;
+            e.value = t;
+            e.plan = &f.report.plan;
+            run.events.event(e);
         }
         if (ex.phase() == RelocationPhase::arrived) {
             const VesselRecord& v = *run.sim.vessels()[i]->record;
+            const ORBITPARAM orbit = world.orbit(v);
             f.report.arrival_time = t;
-            f.report.arrival_lon = mean_surface_lon(world, v);
+            f.report.arrival_lon = mean_surface_lon_deg(orbit.mean_lon, world.earth_rotation());
             f.report.arrival_error =
                 std::remainder(f.report.arrival_lon - f.report.target_lon, 360.0);
-            f.report.arrival_drift = (kSiderealDay - world.orbit(v).period) / kSiderealDay * 360.0;
+            f.report.arrival_drift = drift_deg_per_orbit(orbit.period);
         }
-        std::string what = f.report.vessel + ": relocation " + f.report.phase;
-        if (ex.phase() == RelocationPhase::refused) what += ": " + ex.refusal();
-        if (run.trace) run.trace->relocation(t, f.report.vessel, f.report.phase, ex.refusal());
-        run.summary.note(t, what);
+        RunEvent e;
+        e.kind = RunEvent::Kind::relocation;
+        e.t = t;
+        e.vessel = i;
+        e.name = f.report.phase;
+        if (ex.phase() == RelocationPhase::refused) e.refusal = ex.refusal();
+        run.events.event(e);
     }
 }
 
-double RelocationSchedule::next_time() const {
+double RelocationSchedule::next_time(double /*t*/) const {
     double next = std::numeric_limits<double>::infinity();
     for (const Flight& f : flights_) next = std::min(next, f.executor->next_event_time());
     return next;
 }
 
-std::vector<std::vector<OverviewMark>> RelocationSchedule::marks() const {
-    std::vector<std::vector<OverviewMark>> marks;
-    for (const Flight& f : flights_) marks.push_back(burn_marks(*f.executor));
-    return marks;
-}
-
-void RelocationSchedule::finish(RunRecord& run) {
-    for (Flight& f : flights_) {
+void RelocationSchedule::end(double t, const char* /*reason*/, RunContext& run) {
+    for (std::size_t i = 0; i < flights_.size(); ++i) {
+        Flight& f = flights_[i];
         f.report.burns = f.executor->burns();
-        run.summary.relocation(f.report);
+        RunEvent e;
+        e.kind = RunEvent::Kind::relocation_report;
+        e.t = t;
+        e.vessel = i;
+        e.report = &f.report;
+        run.events.event(e);
     }
 }
 

@@ -1,6 +1,7 @@
 // A --relocate order flown for every vessel: planned before the run (a plan
 // the host cannot fly stops the run before it starts), then one executor
-// per vessel, its plan, phases and burns reported as they happen.
+// per vessel, its plan, phases and burns told as events as they happen and
+// its report at the end.
 #pragma once
 
 #include <cstdio>
@@ -8,29 +9,26 @@
 #include <optional>
 #include <vector>
 
-#include "standin/outputs/overview_plot.h"
 #include "standin/run/schedules.h"
 #include "standin/station/relocation_report.h"
 
 namespace standin {
 
-class RelocationSchedule {
+class RelocationSchedule : public Schedule {
 public:
     // Throws std::runtime_error naming --relocate and the reason when a
     // vessel's plan is refused.
     RelocationSchedule(const std::optional<RelocateCommand>& order, Simulation& sim);
 
-    // The forecast plans: on err, in the trace and the summary.
-    void announce(RunRecord& run, std::FILE* err);
-    // Before each step.
-    void before_step(RunRecord& run);
+    Bounds bounds() const override { return Bounds::always; }
+    // The forecast plans: on err and as events.
+    void announce(RunContext& run, std::FILE* err);
     // [s] the latest time the next step may end at; infinity when nothing
     // is pending.
-    double next_time() const;
-    // Per vessel, the marks of its burns.
-    std::vector<std::vector<OverviewMark>> marks() const;
-    // Into the summary, at the end.
-    void finish(RunRecord& run);
+    double next_time(double t) const override;
+    void due(double t, double step_end, RunContext& run) override;
+    // The reports, as events.
+    void end(double t, const char* reason, RunContext& run) override;
 
 private:
     struct Flight {

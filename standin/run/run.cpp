@@ -2,30 +2,34 @@
 
 #include <algorithm>
 #include <cmath>
-#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <memory>
 #include <stdexcept>
+#include <type_traits>
 
 #include "standin/animation/pose_export.h"
 #include "standin/core/vessel_report.h"
-#include "standin/outputs/calls_writer.h"
+#include "standin/json/latin1.h"
+#include "standin/outputs/calls_output.h"
+#include "standin/outputs/hud_output.h"
 #include "standin/outputs/output_file.h"
-#include "standin/outputs/progress_bar.h"
+#include "standin/outputs/overview_recorder.h"
+#include "standin/outputs/progress_output.h"
+#include "standin/outputs/replay_output.h"
 #include "standin/outputs/run_summary.h"
-#include "standin/outputs/step_recorder.h"
 #include "standin/outputs/trace_writer.h"
 #include "standin/replay/replay_writer.h"
-#include "standin/replay/trace_replay.h"
 #include "standin/run/install_paths.h"
+#include "standin/run/options_json.h"
 #include "standin/run/pose_states.h"
 #include "standin/run/relocation_schedule.h"
 #include "standin/run/schedules.h"
 #include "standin/run/simulation.h"
 #include "standin/run/stop_signal.h"
 #include "standin/scenario/scenario_error.h"
+#include "standin/snapshot/snapshot_builder.h"
 
 namespace standin {
 
@@ -67,6 +71,20 @@ std::vector<std::string> vessel_file_names(Simulation& sim) {
     return names;
 }
 
+// What every output learns first: the scenario, the start, the vessels.
+RunHeader run_header(Simulation& sim, const std::string& scenario) {
+    RunHeader h;
+    h.scenario = scenario;
+    h.t = sim.world().sim_time();
+    h.mjd = sim.world().sim_mjd();
+    for (SessionVessel* v : sim.vessels()) {
+        h.vessels.push_back(v->record);
+        h.names.push_back(name_to_utf8(v->record->name));
+    }
+    h.file_names = vessel_file_names(sim);
+    return h;
+}
+
 // The trace --replay reads back when no --trace is kept: beside the page,
 // gone when the run ends however it ends.
 struct ReplayTrace {
@@ -104,19 +122,16 @@ void write_poses(const Options& o, Simulation& sim, std::FILE* out) {
 
 // [s] a relocation's event this close ahead is too close to step to.
 constexpr double kTinyStep = 1e-9;
+// Plots need no more points than a screen has pixels.
+constexpr double kPlotPoints = 2000.0;
 
-// Per vessel, what the overview plot marks: keys and burns.
-std::vector<std::vector<OverviewMark>> plot_marks(const Options& o,
-                                                  const RelocationSchedule& relocations,
-                                                  Simulation& sim) {
-    std::vector<std::vector<OverviewMark>> marks = relocations.marks();
-    marks.resize(sim.vessels().size());
-    for (auto& m : marks) {
-        for (const auto& k : o.keys)
-            m.push_back({OverviewMark::Kind::key, k.time, 0.0, k.key.text});
-        for (const auto& b : o.burns)
-            m.push_back({OverviewMark::Kind::burn, b.time, b.duration, "burn " + b.group_name});
-    }
+// What the overview plot marks on every vessel's: the keys and burns commanded.
+std::vector<OverviewMark> commanded_marks(const Options& o) {
+    std::vector<OverviewMark> marks;
+    for (const auto& k : o.keys)
+        marks.push_back({OverviewMark::Kind::key, k.time, 0.0, k.key.text});
+    for (const auto& b : o.burns)
+        marks.push_back({OverviewMark::Kind::burn, b.time, b.duration, "burn " + b.group_name});
     return marks;
 }
 
@@ -127,41 +142,6 @@ bool turning(Simulation& sim) {
             !sim.world().attitude_settled(*v->record))
             return true;
     return false;
-}
-
-// The end of the run: the trace's last line, the files asked for, the
-// summary. Throws std::runtime_error for a file that cannot be written.
-void write_outputs(const Options& o, RunRecord& run, HudSchedule& huds, SampleSchedule& samples,
-                   RelocationSchedule& relocations, const std::vector<std::string>& file_names,
-                   long steps, const char* reason, const std::string& trace_path,
-                   const InstallPaths& paths) {
-    Simulation& sim = run.sim;
-    const double t = sim.world().sim_time();
-    if (run.trace != nullptr) {
-        run.trace->end(t, steps, reason);
-        if (!o.trace.empty() && o.trace != "-") run.summary.file("trace", o.trace);
-    }
-    for (const auto& f : huds.files()) run.summary.file("HUD frame", f);
-    for (const auto& f : samples.write(run, file_names, plot_marks(o, relocations, sim)))
-        run.summary.file("overview plot", f);
-    relocations.finish(run);
-    if (!o.save.empty()) {
-        write_file_atomically("--save", o.save, sim.scenario_text());
-        run.summary.file("scenario", o.save);
-    }
-    // Last of the files: it reads the whole trace back.
-    if (!o.replay.empty()) {
-        const TraceReplayResult page =
-            write_replay_from_trace(trace_path, o.replay, paths.replay_template, paths.data);
-        if (!page.ok) throw std::runtime_error("--replay: " + page.error);
-        run.summary.file("replay", o.replay);
-    }
-    if (run.out != nullptr) std::fflush(run.out);
-    run.summary.finish(sim, t, steps, reason);
-    if (!o.summary.empty()) {
-        run.summary.file("summary", o.summary);
-        write_file_atomically("--summary", o.summary, run.summary.json());
-    }
 }
 
 // The run's end time, checked against its start and every time an option
@@ -182,137 +162,263 @@ double end_time(const Options& o, OrbitalWorld& world) {
     return until;
 }
 
+// --save as an output: the whole scenario at the end.
+class SavedScenario : public RunObserver {
+public:
+    SavedScenario(std::string path, Simulation& sim) : path_(std::move(path)), sim_(sim) {}
+    void finish(RunEnd& end) override {
+        write_file_atomically("--save", path_, sim_.scenario_text());
+        end.files.emplace_back("scenario", path_);
+    }
+
+private:
+    std::string path_;
+    Simulation& sim_;
+};
+
+// A run from its load to its end: the simulation, its schedules and
+// outputs, and the snapshot they share.
+class Flight {
+public:
+    // Loads the scenario and its modules. Throws ScenarioError,
+    // ModuleLoadError or std::runtime_error naming the option at fault.
+    Flight(const Options& o, std::FILE* err)
+        : o_(o),
+          err_(err),
+          paths_(install_paths()),
+          replay_trace_(o),
+          trace_path_(replay_trace_.path.empty() ? o.trace : replay_trace_.path) {
+        check_outputs(o, paths_.replay_template);
+        file_ = o.scenario.empty() ? paths_.default_scenario.string() : o.scenario;
+        for (const auto& f : o.faults) faults_.add(f);
+        // One log of the host's calls serves the calls file and the trace;
+        // the calls file is opened before the scenario is read.
+        recording_ = !o.calls.empty() || !trace_path_.empty();
+        if (!o.calls.empty()) calls_out_ = std::make_unique<CallsOutput>(o.calls, calls_);
+        sim_ = std::make_unique<Simulation>(
+            read_scenario_file(file_), o.modules, paths_.data,
+            HostHooks{recording_ ? &calls_ : nullptr, faults_.empty() ? nullptr : &faults_});
+        sim_->world().set_attitude_hold(o.attitude_hold);
+        start_ = sim_->world().sim_time();
+    }
+
+    Simulation& sim() { return *sim_; }
+    double time() { return sim_->world().sim_time(); }
+    double until() const { return until_; }
+    double eps() const { return 1e-3 * o_.dt; }
+
+    // The schedules and outputs the options ask for. Throws
+    // std::runtime_error naming the option at fault.
+    void prepare(std::FILE* out);
+
+    // The host's first frame: a step of no length, in which the module
+    // reads the start state and works out its figures, so that a HUD frame
+    // at the start shows them. Nothing moves in it.
+    void begin() {
+        observers_.header(run_header(*sim_, file_));
+        RunContext run{*sim_, observers_, eps()};
+        relocation_->announce(run, err_);
+        step(0, 0.0);
+    }
+
+    // The length of the step from t: no later than a relocation's next
+    // event; a warped step also at the next key, burn edge, HUD frame,
+    // change of warp or of attitude mode, and the base step while a vessel
+    // turns, so that the dishes follow the Earth through the turn.
+    double step_length(double t) {
+        const double dt = warps_->dt();
+        double end = std::min(t + dt, until_);
+        for (const auto& s : schedules_) {
+            const double next = s->next_time(t);
+            if (s->bounds() == Schedule::Bounds::always && next > t + kTinyStep)
+                end = std::min(end, next);
+            else if (s->bounds() == Schedule::Bounds::warped && dt > o_.dt && next > t + eps())
+                end = std::min(end, next);
+        }
+        if (dt > o_.dt && turning(*sim_)) end = std::min(end, t + o_.dt);
+        return end > t + eps() ? end - t : std::min(dt, until_ - t);
+    }
+
+    // What is due at t of the schedules that act then.
+    void due(Schedule::When when, double t, double step_end) {
+        RunObserver& events = when == Schedule::When::after_step
+                                  ? static_cast<RunObserver&>(held_)
+                                  : static_cast<RunObserver&>(observers_);
+        RunContext run{*sim_, events, eps()};
+        for (const auto& s : schedules_)
+            if (s->when() == when) s->due(t, step_end, run);
+    }
+
+    // Step n of dt seconds, its snapshot and what follows it: the outputs
+    // see the step before what was drawn after it.
+    void step(long n, double dt) {
+        sim_->step(dt);
+        const StepSnapshot& s = snapshot_->take(n, dt);
+        due(Schedule::When::after_step, s.t, s.t);
+        observers_.step(s);
+        for (std::size_t i = 0; i < s.vessels.size(); ++i) {
+            for (const AnimationSetting& a : s.vessels[i].travel_ends) {
+                RunEvent e;
+                e.kind = RunEvent::Kind::travel_end;
+                e.t = s.t;
+                e.vessel = i;
+                e.name = animation_names(*sim_->vessels()[i]->record).at(a.animation);
+                e.value = a.state;
+                observers_.event(e);
+            }
+        }
+        for (const RunEvent& e : held_.events) observers_.event(e);
+        held_.events.clear();
+        calls_.clear();
+    }
+
+    // The schedules' last acts (the frames drawn at the end before the
+    // samples', as a step's are not), every output's end, the summary on err.
+    void finish(const char* reason, long steps) {
+        RunEnd end;
+        end.t = time();
+        end.steps = steps;
+        end.reason = reason;
+        RunContext run{*sim_, observers_, eps()};
+        for (auto s = schedules_.rbegin(); s != schedules_.rend(); ++s)
+            (*s)->end(end.t, reason, run);
+        observers_.finish(end);
+        std::fputs(summary_->text(end).c_str(), err_);
+    }
+
+private:
+    struct Held : public RunObserver {
+        std::vector<RunEvent> events;
+        void event(const RunEvent& e) override { events.push_back(e); }
+    };
+
+    template <typename T>
+    T* add(std::unique_ptr<T> p) {
+        T* raw = p.get();
+        if constexpr (std::is_base_of_v<Schedule, T>) {
+            schedules_.push_back(std::move(p));
+        } else {
+            observers_.add(raw);
+            outputs_.push_back(std::move(p));
+        }
+        return raw;
+    }
+
+    const Options& o_;
+    std::FILE* err_;
+    InstallPaths paths_;
+    // --replay without --trace: a trace of its own, thinned to what the
+    // page keeps, read back after the run.
+    ReplayTrace replay_trace_;
+    std::string trace_path_;
+    std::string file_;
+    FaultSchedule faults_;
+    CallLog calls_;
+    bool recording_ = false;
+    std::unique_ptr<CallsOutput> calls_out_;
+    std::unique_ptr<Simulation> sim_;
+    double start_ = 0.0, until_ = 0.0;
+    std::vector<std::unique_ptr<Schedule>> schedules_;
+    RelocationSchedule* relocation_ = nullptr;
+    WarpSchedule* warps_ = nullptr;
+    std::vector<std::unique_ptr<RunObserver>> outputs_;
+    Observers observers_;
+    RunSummary* summary_ = nullptr;
+    Held held_;
+    std::unique_ptr<SnapshotBuilder> snapshot_;
+};
+
+// The trace's options: its own path, and for a page's own trace every how
+// many steps it keeps, so that the page's writer, which thins further and
+// keeps the steps where things happen, reads twice its steps (warps
+// counted: a warped run's deployment at the base step must not be thinned).
+Options traced_options(const Options& o, const std::string& trace_path, bool own, double start,
+                       double until) {
+    Options traced = o;
+    traced.trace = trace_path;
+    if (own)
+        traced.trace_every =
+            std::max(o.trace_every,
+                     static_cast<int>(std::min(
+                         1e9, std::ceil(WarpSchedule(o.warps, o.dt).expected_steps(start, until) /
+                                        (2.0 * static_cast<double>(kReplayMaxSteps))))));
+    return traced;
+}
+
+void Flight::prepare(std::FILE* out) {
+    const Options& o = o_;
+    Simulation& sim = *sim_;
+    until_ = end_time(o, sim.world());
+    const Options traced =
+        traced_options(o, trace_path_, !replay_trace_.path.empty(), start_, until_);
+    if (!o.svg.empty()) std::filesystem::create_directories(o.svg);
+    // A trace or calls log on standard output has it to itself: the HUD
+    // frames and reports are in the trace, or can be had from a run without
+    // it.
+    std::FILE* text_out = o.trace == "-" || o.calls == "-" ? nullptr : out;
+    if (o.report && text_out != nullptr)
+        for (SessionVessel* v : sim.vessels())
+            std::fputs(vessel_report(sim.host(), *v->record).c_str(), text_out);
+
+    // An impossible relocation stops the run before any output exists.
+    relocation_ = add(std::make_unique<RelocationSchedule>(o.relocate, sim));
+    add(std::make_unique<AttitudeSchedule>(o.attitudes));
+    add(std::make_unique<KeySchedule>(o.keys));
+    warps_ = add(std::make_unique<WarpSchedule>(o.warps, o.dt));
+    add(std::make_unique<BurnSchedule>(o.burns, sim, err_));
+    if (!o.svg.empty())
+        add(std::make_unique<SampleSchedule>(
+            start_, std::max(o.dt, (until_ - start_) / kPlotPoints), o.hud_width, o.hud_height));
+    add(std::make_unique<HudSchedule>(
+        HudSettings{o.hud_width, o.hud_height, o.hud_at, o.hud_every.value_or(0.0)}, start_));
+
+    // The outputs, in the order they finish: the trace before the page made
+    // from it, the calls last (finishing the others makes calls).
+    add(std::make_unique<ProgressOutput>(start_, until_, o.progress));
+    if (!trace_path_.empty())
+        add(std::make_unique<TraceWriter>(TraceSettings{trace_path_, replay_trace_.path.empty(),
+                                                        traced.trace_every, until_ - eps(),
+                                                        options_json(traced)}));
+    add(std::make_unique<HudOutput>(text_out, o.svg));
+    if (!o.svg.empty())
+        add(std::make_unique<OverviewRecorder>(OverviewSettings{
+            o.svg, o.relocate ? o.relocate->target_lon : NAN, commanded_marks(o)}));
+    if (!o.save.empty()) add(std::make_unique<SavedScenario>(o.save, sim));
+    if (!o.replay.empty())
+        add(std::make_unique<ReplayOutput>(
+            ReplaySettings{o.replay, trace_path_, paths_.replay_template, paths_.data}));
+    summary_ = add(std::make_unique<RunSummary>(o.summary));
+    if (calls_out_) add(std::move(calls_out_));
+    const LinesRule lines{trace_path_.empty() ? 0 : traced.trace_lines_every, traced.trace_every,
+                          until_ - eps()};
+    snapshot_ = std::make_unique<SnapshotBuilder>(sim.world(), sim.session(), sim.vessels(),
+                                                  recording_ ? &calls_ : nullptr, lines);
+}
+
 }  // namespace
 
 int run(const Options& o, std::FILE* out, std::FILE* err) {
     try {
-        // Load.
-        const InstallPaths paths = install_paths();
-        check_outputs(o, paths.replay_template);
-        const std::string file = o.scenario.empty() ? paths.default_scenario.string() : o.scenario;
-        // One log of the host's calls serves the calls file and the trace.
-        CallLog calls;
-        FaultSchedule faults;
-        for (const auto& f : o.faults) faults.add(f);
-        // --replay without --trace: a trace of its own, thinned to what the
-        // page keeps, read back after the run.
-        const ReplayTrace replay_trace(o);
-        const std::string trace_path = replay_trace.path.empty() ? o.trace : replay_trace.path;
-        const bool recording = !o.calls.empty() || !trace_path.empty();
-        std::unique_ptr<CallsWriter> calls_out;
-        if (!o.calls.empty()) calls_out = std::make_unique<CallsWriter>(o.calls);
-        Simulation sim(read_scenario_file(file), o.modules, paths.data,
-                       {recording ? &calls : nullptr, faults.empty() ? nullptr : &faults});
-        OrbitalWorld& world = sim.world();
-        world.set_attitude_hold(o.attitude_hold);
-        const double start = world.sim_time();
+        Flight flight(o, err);
         if (!o.poses.empty()) {
-            write_poses(o, sim, out);
+            write_poses(o, flight.sim(), out);
             return 0;
         }
-        const double until = end_time(o, world);
-        Options traced = o;
-        traced.trace = trace_path;
-        // The page's writer thins further and keeps the steps where things
-        // happen, so the trace it reads keeps twice its steps (warps counted:
-        // a warped run's deployment at the base step must not be thinned).
-        if (!replay_trace.path.empty())
-            traced.trace_every = std::max(
-                o.trace_every,
-                static_cast<int>(std::min(
-                    1e9, std::ceil(WarpSchedule(o.warps, o.dt).expected_steps(start, until) /
-                                   (2.0 * static_cast<double>(kReplayMaxSteps))))));
-        if (!o.svg.empty()) std::filesystem::create_directories(o.svg);
-        // A trace or calls log on standard output has it to itself: the HUD
-        // frames and reports are in the trace, or can be had from a run
-        // without it.
-        std::FILE* text_out = o.trace == "-" || o.calls == "-" ? nullptr : out;
-        if (o.report && text_out != nullptr)
-            for (SessionVessel* v : sim.vessels())
-                std::fputs(vessel_report(sim.host(), *v->record).c_str(), text_out);
-
-        // An impossible relocation stops the run before any output exists.
-        RelocationSchedule relocations(o.relocate, sim);
-        std::unique_ptr<TraceWriter> trace;
-        if (!trace_path.empty()) trace = std::make_unique<TraceWriter>(trace_path, traced);
-        RunSummary summary(sim);
-        ProgressBar progress(start, until, o.progress);
-        const double eps = 1e-3 * o.dt;
-        RunRecord record{sim, text_out, trace.get(), summary, progress, eps};
-        StepRecorder recorder(sim, recording ? &calls : nullptr, trace.get(), summary,
-                              traced.trace_every, until, eps);
-        const std::vector<std::string> file_names = vessel_file_names(sim);
-        KeySchedule keys(o.keys);
-        BurnSchedule burns(o.burns, sim, err);
-        HudSchedule huds(o, start, file_names);
-        SampleSchedule samples(o, start, until, sim.vessels().size());
-        WarpSchedule warps(o.warps, o.dt);
-        AttitudeSchedule attitudes(o.attitudes);
-        StopSignals stop;
-        // The calls of a step, once the step is recorded: the log holds no more.
-        auto write_calls = [&]() {
-            if (calls_out) calls_out->write(calls);
-            calls.clear();
-        };
-
-        // The host's first frame: a step of no length, in which the module
-        // reads the start state and works out its figures, so that a HUD
-        // frame at the start shows them. Nothing moves in it.
-        if (trace) trace->header(sim, file);
-        relocations.announce(record, err);
-        sim.step(0.0);
-        recorder.record(0, 0.0);
-        samples.take_due(start, record);
-        huds.draw_due(start, record);
-        write_calls();
-
-        // A step ends no later than the relocation's next event; a warped
-        // step also at the next key, burn edge, HUD frame, change of warp or
-        // of attitude mode, and it is the base step while a vessel turns, so
-        // that the dishes follow the Earth through the turn.
-        const auto step_length = [&](double t, double until_t, double dt) {
-            double end = std::min(t + dt, until_t);
-            if (const double next = relocations.next_time(); next > t + kTinyStep)
-                end = std::min(end, next);
-            if (dt > o.dt) {
-                if (turning(sim)) end = std::min(end, t + o.dt);
-                for (double next : {keys.next_time(), burns.next_time(), huds.next_time(t),
-                                    warps.next_time(), attitudes.next_time()})
-                    if (next > t + eps) end = std::min(end, next);
-            }
-            return end > t + eps ? end - t : std::min(dt, until_t - t);
-        };
-        // Until the end: what is due, a step, what is kept of it.
-        double t = start;
+        flight.prepare(out);
+        const StopSignals stop;
+        flight.begin();
+        // Until the end: what is due, a step, its snapshot to the outputs.
+        double t = flight.time();
         long steps = 0;
-        while (t < until - eps && StopSignals::received() == 0) {
-            relocations.before_step(record);
-            attitudes.set_due(t, record);
-            keys.press_due(t, record);
-            const double dt = step_length(t, until, warps.dt_at(t, record));
-
-            burns.report_due(t + dt, record);
-            sim.step(dt);
-            t = world.sim_time();
-            recorder.record(++steps, dt);
-            samples.take_due(t, record);
-            huds.draw_due(t, record);
-            write_calls();
-            progress.update(t);
+        while (t < flight.until() - flight.eps() && StopSignals::received() == 0) {
+            flight.due(Schedule::When::before_step, t, t);
+            const double dt = flight.step_length(t);
+            flight.due(Schedule::When::in_step, t, t + dt);
+            flight.step(++steps, dt);
+            t = flight.time();
         }
         const int signal = StopSignals::received();
-        progress.finish();
-
-        // Outputs.
-        if (signal == 0) huds.draw_at_end(record);
-        write_outputs(o, record, huds, samples, relocations, file_names, steps,
-                      signal == 0 ? "until" : "signal", trace_path, paths);
-        write_calls();
-        if (calls_out) {
-            calls_out->close();
-            if (o.calls != "-") summary.file("calls", o.calls);
-        }
-        std::fputs(summary.text().c_str(), err);
+        flight.finish(signal == 0 ? "until" : "signal", steps);
         return signal == 0 ? 0 : 128 + signal;
     } catch (const ModuleLoadError& e) {
         std::fprintf(err, "krvsim: --modules %s: %s\n", o.modules.c_str(), e.what());

@@ -2,24 +2,15 @@
 
 #include <algorithm>
 #include <cmath>
-#include <filesystem>
+#include <memory>
 #include <stdexcept>
 
-#include "standin/core/standin_constants.h"
 #include "standin/core/thruster_group_names.h"
 #include "standin/json/latin1.h"
-#include "standin/outputs/hud_svg.h"
-#include "standin/outputs/output_file.h"
-#include "standin/outputs/overview_sample.h"
 
 namespace standin {
 
 namespace {
-
-// Plots need no more points than a screen has pixels.
-constexpr double kPlotPoints = 2000.0;
-// The module's own target, which its HUD measures from: 102 degrees west.
-constexpr double kHudTargetLon = 258.0;
 
 std::string seconds(double t) {
     char buf[32];
@@ -53,139 +44,56 @@ KeySchedule::KeySchedule(std::vector<KeyEvent> keys) : keys_(std::move(keys)) {
                      [](const KeyEvent& a, const KeyEvent& b) { return a.time < b.time; });
 }
 
-void KeySchedule::press_due(double t, RunRecord& run) {
+void KeySchedule::due(double t, double /*step_end*/, RunContext& run) {
     for (; next_ < keys_.size() && keys_[next_].time <= t + run.eps; ++next_) {
         const KeyEvent& k = keys_[next_];
-        std::vector<bool> used;
-        for (SessionVessel* v : run.sim.vessels()) used.push_back(run.sim.press(*v, k.key) != 0);
+        RunEvent e;
+        e.kind = RunEvent::Kind::key;
         // When it was pressed: at the first step boundary at or after its time.
-        if (run.trace) run.trace->key(t, k.key.text, run.sim, used);
-        run.summary.key(t, k.key.text, run.sim, used);
+        e.t = t;
+        e.name = k.key.text;
+        for (SessionVessel* v : run.sim.vessels()) e.used.push_back(run.sim.press(*v, k.key) != 0);
+        run.events.event(e);
     }
 }
 
-double KeySchedule::next_time() const {
+double KeySchedule::next_time(double /*t*/) const {
     return next_ < keys_.size() ? keys_[next_].time : INFINITY;
 }
 
 BurnSchedule::BurnSchedule(const std::vector<BurnCommand>& burns, Simulation& sim, std::FILE* err) {
     for (const auto& b : burns) {
-        for (SessionVessel* v : sim.vessels()) {
-            if (!sim.world().schedule_burn(*v->record, b.group, b.time, b.duration, b.level)) {
+        for (std::size_t i = 0; i < sim.vessels().size(); ++i) {
+            const VesselRecord& r = *sim.vessels()[i]->record;
+            if (!sim.world().schedule_burn(r, b.group, b.time, b.duration, b.level)) {
                 std::fprintf(err, "krvsim: %s has no '%s' group; burn at %g s ignored\n",
-                             name_to_utf8(v->record->name).c_str(), b.group_name.c_str(), b.time);
+                             name_to_utf8(r.name).c_str(), b.group_name.c_str(), b.time);
                 continue;
             }
-            edges_.push_back({b.time, v->record->name, group_name(b.group), true, b.level});
-            edges_.push_back(
-                {b.time + b.duration, v->record->name, group_name(b.group), false, 0.0});
+            edges_.push_back({b.time, i, group_name(b.group), true, b.level});
+            edges_.push_back({b.time + b.duration, i, group_name(b.group), false, 0.0});
         }
     }
     std::stable_sort(edges_.begin(), edges_.end(),
                      [](const Edge& a, const Edge& b) { return a.t < b.t; });
 }
 
-void BurnSchedule::report_due(double before, RunRecord& run) {
-    for (; next_ < edges_.size() && edges_[next_].t < before; ++next_) {
-        const Edge& e = edges_[next_];
-        if (run.trace) run.trace->burn(e.t, e.vessel, e.group, e.start, e.level);
-        run.summary.burn(e.t, e.vessel, e.group, e.start, e.level);
+void BurnSchedule::due(double /*t*/, double step_end, RunContext& run) {
+    for (; next_ < edges_.size() && edges_[next_].t < step_end; ++next_) {
+        const Edge& edge = edges_[next_];
+        RunEvent e;
+        e.kind = RunEvent::Kind::burn;
+        e.t = edge.t;
+        e.vessel = edge.vessel;
+        e.name = edge.group;
+        e.start = edge.start;
+        e.value = edge.level;
+        run.events.event(e);
     }
 }
 
-double BurnSchedule::next_time() const {
+double BurnSchedule::next_time(double /*t*/) const {
     return next_ < edges_.size() ? edges_[next_].t : INFINITY;
-}
-
-HudSchedule::HudSchedule(const Options& o, double start, std::vector<std::string> file_names)
-    : o_(o),
-      at_(o.hud_at),
-      next_every_(o.hud_every ? start : INFINITY),
-      file_names_(std::move(file_names)) {
-    std::sort(at_.begin(), at_.end());
-}
-
-void HudSchedule::draw_due(double t, RunRecord& run) {
-    bool due = false;
-    for (; next_at_ < at_.size() && at_[next_at_] <= t + run.eps; ++next_at_) due = true;
-    if (next_every_ <= t + run.eps) {
-        due = true;
-        while (next_every_ <= t + run.eps) next_every_ += *o_.hud_every;
-    }
-    if (due) draw(run);
-}
-
-double HudSchedule::next_time(double t) const {
-    double next = next_every_ > t ? next_every_ : INFINITY;
-    if (next_at_ < at_.size()) next = std::min(next, at_[next_at_]);
-    return next;
-}
-
-void HudSchedule::draw_at_end(RunRecord& run) {
-    if (at_.empty() && !o_.hud_every) draw(run);
-}
-
-void HudSchedule::draw(RunRecord& run) {
-    run.progress.clear();
-    for (std::size_t i = 0; i < run.sim.vessels().size(); ++i) {
-        const HudFrame frame = run.sim.hud(*run.sim.vessels()[i], o_.hud_width, o_.hud_height);
-        if (run.out != nullptr) print_hud_frame(run.out, frame);
-        if (run.trace) run.trace->hud(frame);
-        if (!o_.svg.empty()) {
-            char number[16];
-            std::snprintf(number, sizeof number, "hud_%03d_", frame_);
-            const std::string path =
-                (std::filesystem::path(o_.svg) / (number + file_names_[i] + ".svg")).string();
-            write_file_atomically("--svg", path, hud_svg(frame));
-            files_.push_back(path);
-        }
-    }
-    if (run.out != nullptr) std::fflush(run.out);
-    ++frame_;
-}
-
-SampleSchedule::SampleSchedule(const Options& o, double start, double until, std::size_t vessels)
-    : o_(o),
-      wanted_(!o.svg.empty()),
-      every_(std::max(o.dt, (until - start) / kPlotPoints)),
-      next_(start),
-      target_lon_(o.relocate ? o.relocate->target_lon : kHudTargetLon),
-      samples_(vessels) {}
-
-void SampleSchedule::take(RunRecord& run) {
-    for (std::size_t i = 0; i < samples_.size(); ++i) {
-        SessionVessel& v = *run.sim.vessels()[i];
-        // The figures as the module prints them: a HUD of its own, drawn
-        // for the sample on a recording sketchpad and read back.
-        const HudFrame frame = run.sim.hud(v, o_.hud_width, o_.hud_height);
-        samples_[i].push_back(
-            take_overview_sample(run.sim.world(), *v.record, frame.texts, target_lon_));
-    }
-}
-
-void SampleSchedule::take_due(double t, RunRecord& run) {
-    if (!wanted_ || t + run.eps < next_) return;
-    take(run);
-    while (next_ <= t + run.eps) next_ += every_;
-}
-
-std::vector<std::string> SampleSchedule::write(
-    RunRecord& run, const std::vector<std::string>& file_names,
-    const std::vector<std::vector<OverviewMark>>& marks) {
-    std::vector<std::string> written;
-    if (!wanted_) return written;
-    const double t = run.sim.world().sim_time();
-    if (samples_.front().empty() || samples_.front().back().time < t) take(run);
-    for (std::size_t i = 0; i < samples_.size(); ++i) {
-        const std::string path =
-            (std::filesystem::path(o_.svg) / ("overview_" + file_names[i] + ".svg")).string();
-        OverviewInput in{name_to_utf8(run.sim.vessels()[i]->record->name), target_lon_,
-                         std::move(samples_[i]),
-                         i < marks.size() ? marks[i] : std::vector<OverviewMark>{}};
-        write_file_atomically("--svg", path, overview_plot_svg(in));
-        written.push_back(path);
-    }
-    return written;
 }
 
 WarpSchedule::WarpSchedule(std::vector<WarpCommand> warps, double base_dt)
@@ -194,16 +102,18 @@ WarpSchedule::WarpSchedule(std::vector<WarpCommand> warps, double base_dt)
                      [](const WarpCommand& a, const WarpCommand& b) { return a.time < b.time; });
 }
 
-double WarpSchedule::dt_at(double t, RunRecord& run) {
+void WarpSchedule::due(double t, double /*step_end*/, RunContext& run) {
     for (; next_ < warps_.size() && warps_[next_].time <= t + run.eps; ++next_) {
         dt_ = warps_[next_].dt;
-        if (run.trace) run.trace->warp(t, dt_);
-        run.summary.note(t, "time warp: steps of " + seconds(dt_) + " s");
+        RunEvent e;
+        e.kind = RunEvent::Kind::warp;
+        e.t = t;
+        e.value = dt_;
+        run.events.event(e);
     }
-    return dt_;
 }
 
-double WarpSchedule::next_time() const {
+double WarpSchedule::next_time(double /*t*/) const {
     return next_ < warps_.size() ? warps_[next_].time : INFINITY;
 }
 
@@ -226,20 +136,85 @@ AttitudeSchedule::AttitudeSchedule(std::vector<AttitudeCommand> modes) : modes_(
         [](const AttitudeCommand& a, const AttitudeCommand& b) { return a.time < b.time; });
 }
 
-void AttitudeSchedule::set_due(double t, RunRecord& run) {
+void AttitudeSchedule::due(double t, double /*step_end*/, RunContext& run) {
     for (; next_ < modes_.size() && modes_[next_].time <= t + run.eps; ++next_) {
-        for (SessionVessel* v : run.sim.vessels()) {
-            run.sim.world().set_attitude_mode(*v->record, modes_[next_].mode);
-            const std::string name = name_to_utf8(v->record->name);
-            const char* mode = attitude_mode_name(modes_[next_].mode);
-            if (run.trace) run.trace->attitude(t, name, mode);
-            run.summary.note(t, name + ": attitude " + mode);
+        for (std::size_t i = 0; i < run.sim.vessels().size(); ++i) {
+            run.sim.world().set_attitude_mode(*run.sim.vessels()[i]->record, modes_[next_].mode);
+            RunEvent e;
+            e.kind = RunEvent::Kind::attitude;
+            e.t = t;
+            e.vessel = i;
+            e.name = attitude_mode_name(modes_[next_].mode);
+            run.events.event(e);
         }
     }
 }
 
-double AttitudeSchedule::next_time() const {
+double AttitudeSchedule::next_time(double /*t*/) const {
     return next_ < modes_.size() ? modes_[next_].time : INFINITY;
+}
+
+void draw_huds(RunContext& run, int width, int height, bool shown) {
+    for (std::size_t i = 0; i < run.sim.vessels().size(); ++i) {
+        RunEvent e;
+        e.kind = RunEvent::Kind::hud;
+        e.t = run.sim.world().sim_time();
+        e.vessel = i;
+        e.hud = std::make_shared<const HudFrame>(run.sim.hud(*run.sim.vessels()[i], width, height));
+        e.shown = shown;
+        run.events.event(e);
+    }
+}
+
+HudSchedule::HudSchedule(HudSettings settings, double start)
+    : settings_(std::move(settings)), next_every_(settings_.every > 0.0 ? start : INFINITY) {
+    std::sort(settings_.at.begin(), settings_.at.end());
+}
+
+void HudSchedule::due(double t, double /*step_end*/, RunContext& run) {
+    bool due = false;
+    const std::vector<double>& at = settings_.at;
+    for (; next_at_ < at.size() && at[next_at_] <= t + run.eps; ++next_at_) due = true;
+    if (next_every_ <= t + run.eps) {
+        due = true;
+        while (next_every_ <= t + run.eps) next_every_ += settings_.every;
+    }
+    if (due) draw_huds(run, settings_.width, settings_.height, true);
+}
+
+double HudSchedule::next_time(double t) const {
+    double next = next_every_ > t ? next_every_ : INFINITY;
+    if (next_at_ < settings_.at.size()) next = std::min(next, settings_.at[next_at_]);
+    return next;
+}
+
+void HudSchedule::end(double /*t*/, const char* reason, RunContext& run) {
+    if (std::string(reason) == "until" && settings_.at.empty() && !(settings_.every > 0.0))
+        draw_huds(run, settings_.width, settings_.height, true);
+}
+
+SampleSchedule::SampleSchedule(double start, double every, int width, int height)
+    : every_(every), next_(start), width_(width), height_(height) {}
+
+void SampleSchedule::take(RunContext& run) {
+    // The figures as the module prints them: a HUD of its own, drawn for
+    // the sample on a recording sketchpad and read back.
+    draw_huds(run, width_, height_, false);
+    last_ = run.sim.world().sim_time();
+}
+
+void SampleSchedule::due(double t, double /*step_end*/, RunContext& run) {
+    if (t + run.eps < next_) return;
+    take(run);
+    while (next_ <= t + run.eps) next_ += every_;
+}
+
+double SampleSchedule::next_time(double /*t*/) const {
+    return next_;
+}
+
+void SampleSchedule::end(double t, const char* /*reason*/, RunContext& run) {
+    if (last_ < t) take(run);
 }
 
 }  // namespace standin

@@ -2,7 +2,6 @@
 
 #include "standin/core/recording_sketchpad.h"
 #include "standin/scenario/scenario_loader.h"
-#include "standin/world/host_lines.h"
 
 namespace standin {
 
@@ -43,13 +42,7 @@ std::string Simulation::scenario_text() {
 }
 
 std::vector<std::string> Simulation::vessel_own_lines(SessionVessel& vessel) {
-    std::vector<std::string> own;
-    for (auto& line : session_->save(vessel)) {
-        // What the host itself reads back is the host's.
-        const HostLine parsed = parse_host_line(line);
-        if (std::holds_alternative<HostLineError>(parsed)) own.push_back(std::move(line));
-    }
-    return own;
+    return session_->save_own(vessel);
 }
 
 }  // namespace standin

@@ -88,7 +88,7 @@ void RelocationExecutor::schedule(bool prograde, double centre, double dv) {
     b.duration = burn_duration(vessel_.total_mass(), dv, engine.thrust, engine.exhaust_velocity);
     b.centre = std::max(centre, world_.sim_time() + kBurnDelay + b.duration / 2.0);
     b.start = b.centre - b.duration / 2.0;
-    world_.schedule_burn(vessel_, THGROUP_MAIN, b.start, b.duration, 1.0);
+    world_.schedule_burn(vessel_, b.group, b.start, b.duration, b.level);
     burns_.push_back(b);
 }
 
