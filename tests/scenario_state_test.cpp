@@ -50,6 +50,15 @@ TEST_F(ScenarioState, AFreshVesselSavesZerosAfterTheHostsLines) {
     }
 }
 
+TEST_F(ScenarioState, TheVesselsOwnLinesLeaveOutEveryHostLine) {
+    // A spin past what a scenario may hold: the host's reader refuses the
+    // line, yet it is the host's.
+    world.own_lines = {"STATUS Orbiting Earth", "RATE 0 0 7"};
+    auto& v = spawn();
+    EXPECT_EQ(session->save_own(v),
+              (Lines{"ANT 0 0.0000 0.0000 0.0000 0.0000", "SOLP 0 0.0000", "LID 0 0.0000"}));
+}
+
 TEST_F(ScenarioState, FieldsAreWrittenAsTheyStandRoundedToFourDecimals) {
     auto& v = spawn();
     krv& k = as_krv(v);
