@@ -12,7 +12,7 @@
 #include <filesystem>
 #include <string>
 
-#include "standin/runner/run.h"
+#include "standin/run/run.h"
 
 namespace {
 

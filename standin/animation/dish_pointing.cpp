@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include "standin/profiles/vessel_profile.h"
+
 namespace standin {
 
 namespace {
@@ -19,8 +21,10 @@ VECTOR3 dish_boresight(const VesselRecord& vessel, int dish) {
 }
 
 VECTOR3 dish_boresight(const VesselRecord& vessel, int dish, const AnimationStates& states) {
-    if (dish != 1 && dish != 2) return {0, 0, 0};
-    const DishGroups groups = dish == 1 ? kDish1Groups : kDish2Groups;
+    const VesselProfile* profile = vessel_profile(vessel);
+    if (profile == nullptr || dish < 1 || dish > static_cast<int>(profile->dishes.size()))
+        return {0, 0, 0};
+    const DishGroups& groups = profile->dishes[static_cast<std::size_t>(dish - 1)];
     const AnimatedMesh mesh(vessel, 0, states);
     const Mesh* geometry = mesh.geometry();
     if (geometry != nullptr && geometry->group(groups.reflector) != nullptr &&
@@ -29,10 +33,9 @@ VECTOR3 dish_boresight(const VesselRecord& vessel, int dish, const AnimationStat
         const VECTOR3 to = mesh.group_centroid(groups.feed);
         return unit({to.x - from.x, to.y - from.y, to.z - from.z});
     }
-    // Without the mesh file, carry the dish's stowed facing (outward from
-    // its side of the bus) through the reflector's motion.
-    const VECTOR3 stowed = dish == 1 ? VECTOR3{0, 1, 0} : VECTOR3{0, -1, 0};
-    return unit(mesh.group_motion(groups.reflector).direction(stowed));
+    // Without the mesh file, carry the dish's stowed facing through the
+    // reflector's motion.
+    return unit(mesh.group_motion(groups.reflector).direction(groups.stowed));
 }
 
 }  // namespace standin

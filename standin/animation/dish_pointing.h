@@ -1,7 +1,7 @@
-// Where the KRV's two high-gain dishes point, read from the animated mesh.
+// Where a vessel's dishes point, read from the animated mesh.
 //
-// Each dish of the "krv/krv" mesh (mesh 0) is a paraboloid reflector with
-// its feed horn at the focus, both symmetric about the dish's axis: the
+// Each dish its profile names in mesh 0 is a paraboloid reflector with its
+// feed horn at the focus, both symmetric about the dish's axis: the
 // boresight runs from the reflector's vertex centroid to the feed's.
 #pragma once
 
@@ -13,19 +13,10 @@
 
 namespace standin {
 
-struct DishGroups {
-    std::uint32_t reflector;
-    std::uint32_t feed;
-};
-
-// Mesh groups of dish 1 (antenna at +y) and dish 2 (antenna at -y).
-constexpr DishGroups kDish1Groups{13, 15};
-constexpr DishGroups kDish2Groups{8, 9};
-
 // The boresight (unit vector along the dish's axis, out of its face) of
-// dish 1 (antenna at +y) or dish 2 (antenna at -y), in the vessel frame,
-// at the vessel's current animation states. (0, 0, 0) for any other dish
-// number.
+// dish 1 or 2 of the vessel's profile, in the vessel frame, at the
+// vessel's current animation states. (0, 0, 0) for any other dish number
+// and for a vessel without a profile.
 VECTOR3 dish_boresight(const VesselRecord& vessel, int dish);
 
 // The same at the given states.

@@ -1,6 +1,6 @@
 #include "standin/animation/pose_export.h"
 
-#include "standin/core/json_number.h"
+#include "standin/json/json_number.h"
 
 namespace standin {
 

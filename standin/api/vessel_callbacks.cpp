@@ -19,9 +19,12 @@ void VESSEL2::clbkSetupClass(FILEHANDLE /*config*/) {
 void VESSEL2::clbkSaveState(FILEHANDLE scenario) {
     standin::Host& host = current_host();
     host.record(GetHandle(), "VESSEL2::clbkSaveState", "scenario", scenario);
-    if (scenario != nullptr)
-        host.world().write_vessel_lines(host.vessel(GetHandle()),
-                                        standin::ScenarioBlock::from(scenario));
+    if (scenario != nullptr) {
+        standin::ScenarioBlock& block = standin::ScenarioBlock::from(scenario);
+        const std::size_t from = block.lines().size();
+        host.world().write_vessel_lines(host.vessel(GetHandle()), block);
+        block.mark_host_lines(from);
+    }
 }
 
 void VESSEL2::clbkLoadState(FILEHANDLE scenario, void* status) {

@@ -30,9 +30,14 @@ public:
     void write(const char* key, const char* value);
 
     const std::vector<std::string>& lines() const { return lines_; }
+    // The lines from index `from` on are the host's own (its default state).
+    void mark_host_lines(std::size_t from);
+    // The lines the vessel wrote, without the host's.
+    std::vector<std::string> own_lines() const;
 
 private:
     std::vector<std::string> lines_;
+    std::vector<bool> host_;  // by line; shorter: the rest are the vessel's
     std::size_t cursor_ = 0;
     std::string current_;
 };

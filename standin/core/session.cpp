@@ -100,4 +100,11 @@ std::vector<std::string> Session::save(SessionVessel& vessel) {
     return block.lines();
 }
 
+std::vector<std::string> Session::save_own(SessionVessel& vessel) {
+    ScenarioBlock block;
+    Acting acting(host_, *vessel.record);
+    vessel.object->clbkSaveState(block.handle());
+    return block.own_lines();
+}
+
 }  // namespace standin

@@ -54,6 +54,8 @@ public:
 
     // The vessel's block as clbkSaveState writes it.
     std::vector<std::string> save(SessionVessel& vessel);
+    // The same without the host's own lines in it.
+    std::vector<std::string> save_own(SessionVessel& vessel);
 
     std::deque<SessionVessel>& vessels() { return vessels_; }
     Host& host() { return host_; }

@@ -3,8 +3,13 @@
 
 namespace standin {
 
-constexpr double kSiderealDay = 86164.09;  // [s] the Earth's rotation period
+constexpr double kSiderealDay = 86164.09;    // [s] the Earth's rotation period
+constexpr double kEarthMu = 3.986004418e14;  // [m^3/s^2] the Earth's gravitational parameter
+constexpr double kEarthRadius = 6378137.0;   // [m] the Earth's equatorial radius
 constexpr double kTwoPi = 6.283185307179586;
 constexpr double kDegPerRad = 57.29577951308232;  // [deg/rad]
+
+// [m] the radius of an orbit of one sidereal day about the Earth.
+double geostationary_radius();
 
 }  // namespace standin

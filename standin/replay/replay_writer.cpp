@@ -9,6 +9,7 @@
 #include <system_error>
 #include <utility>
 
+#include "standin/json/json_string.h"
 #include "standin/replay/lean_step.h"
 
 namespace standin {
@@ -25,30 +26,6 @@ bool read_file(const fs::path& file, std::string& text, std::string* error) {
         return false;
     }
     return true;
-}
-
-void append_json_string(std::string& out, std::string_view text) {
-    out += '"';
-    for (const char ch : text) {
-        const auto c = static_cast<unsigned char>(ch);
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += ch;
-        } else if (c == '\n') {
-            out += "\\n";
-        } else if (c == '\r') {
-            out += "\\r";
-        } else if (c == '\t') {
-            out += "\\t";
-        } else if (c < 0x20) {
-            char esc[8];
-            std::snprintf(esc, sizeof esc, "\\u%04x", static_cast<unsigned>(c));
-            out += esc;
-        } else {
-            out += ch;
-        }
-    }
-    out += '"';
 }
 
 std::string base64(std::string_view bytes) {

@@ -21,11 +21,6 @@ constexpr double kBurnDelay = 1.0;
 // Slack [s] for comparing times summed from steps.
 constexpr double kTimeSlack = 1e-6;
 
-double geostationary_a() {
-    const double n = kTwoPi / kSiderealDay;
-    return std::cbrt(kEarthMu / (n * n));
-}
-
 }  // namespace
 
 const char* relocation_phase_name(RelocationPhase phase) {
@@ -93,7 +88,7 @@ void RelocationExecutor::schedule(bool prograde, double centre, double dv) {
     b.duration = burn_duration(vessel_.total_mass(), dv, engine.thrust, engine.exhaust_velocity);
     b.centre = std::max(centre, world_.sim_time() + kBurnDelay + b.duration / 2.0);
     b.start = b.centre - b.duration / 2.0;
-    world_.schedule_burn(vessel_, THGROUP_MAIN, b.start, b.duration, 1.0);
+    world_.schedule_burn(vessel_, b.group, b.start, b.duration, b.level);
     burns_.push_back(b);
 }
 
@@ -166,7 +161,7 @@ void RelocationExecutor::before_step() {
             const StateVector at =
                 kepler_propagate(world_.state(vessel_), stop_centre_ - t, kEarthMu);
             const double r = norm(at.r);
-            const double v_sync = std::sqrt(kEarthMu * (2.0 / r - 1.0 / geostationary_a()));
+            const double v_sync = std::sqrt(kEarthMu * (2.0 / r - 1.0 / geostationary_radius()));
             const double dv = v_sync - norm(at.v);
             schedule(dv >= 0.0, stop_centre_, std::fabs(dv));
             phase_ = RelocationPhase::stop_burn;

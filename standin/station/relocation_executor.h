@@ -34,6 +34,8 @@ enum class RelocationPhase {
 const char* relocation_phase_name(RelocationPhase phase);
 
 struct ExecutedBurn {
+    THGROUP_TYPE group = THGROUP_MAIN;
+    double level = 1.0;  // [0..1]
     bool prograde = true;
     double centre = 0.0;      // [s]
     double start = 0.0;       // [s]
@@ -43,6 +45,9 @@ struct ExecutedBurn {
     double mass_before = std::nan("");  // [kg]
     double mass_after = std::nan("");   // [kg]
     double dv = std::nan("");           // [m/s] velocity change beyond coasting
+
+    bool started() const { return !std::isnan(mass_before); }
+    bool ended() const { return !std::isnan(mass_after); }
 };
 
 // The main engine as the host declared it: thrust [N], exhaust velocity

@@ -6,12 +6,11 @@
 #pragma once
 
 #include "host/types.h"
+#include "standin/core/standin_constants.h"
 
 namespace standin {
 
-constexpr double kEarthMu = 3.986004418e14;  // [m^3/s^2] gravitational parameter
-constexpr double kEarthRadius = 6378137.0;   // [m] equatorial radius
-constexpr double kSecondsPerDay = 86400.0;   // [s]
+constexpr double kSecondsPerDay = 86400.0;  // [s]
 
 // The Earth rotation angle [rad] in [0, 2pi) at a Modified Julian Date,
 // taken as UT1 (the stand-in host keeps one time scale).

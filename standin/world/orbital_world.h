@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "standin/core/world.h"
-#include "standin/station/attitude_mode.h"
+#include "standin/world/attitude_mode.h"
 #include "standin/world/host_lines.h"
 #include "standin/world/quaternion.h"
 #include "standin/world/state_vector.h"

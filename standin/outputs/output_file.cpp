@@ -1,0 +1,51 @@
+#include "standin/outputs/output_file.h"
+
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <stdexcept>
+
+namespace standin {
+
+void write_file_atomically(const std::string& option, const std::string& path,
+                           const std::string& text) {
+    const std::string temporary = path + ".part" + std::to_string(::getpid());
+    std::FILE* f = std::fopen(temporary.c_str(), "wb");
+    if (f == nullptr)
+        throw std::runtime_error(option + ": cannot write '" + path + "': " + std::strerror(errno));
+    const bool written = std::fwrite(text.data(), 1, text.size(), f) == text.size();
+    const int error = errno;
+    if (std::fclose(f) != 0 || !written || std::rename(temporary.c_str(), path.c_str()) != 0) {
+        const int why = errno != 0 ? errno : error;
+        std::remove(temporary.c_str());
+        throw std::runtime_error(option + ": cannot write '" + path + "': " + std::strerror(why));
+    }
+}
+
+void check_output_folder(const std::string& option, const std::string& path) {
+    if (path.empty() || path == "-") return;
+    const std::filesystem::path p(path);
+    std::error_code ec;
+    if (std::filesystem::is_directory(p, ec))
+        throw std::runtime_error(option + ": '" + path + "' is a folder; a file name is needed");
+    const std::filesystem::path folder = p.has_parent_path() ? p.parent_path() : ".";
+    if (!std::filesystem::is_directory(folder, ec))
+        throw std::runtime_error(option + ": the folder '" + folder.string() + "' of '" + path +
+                                 "' does not exist");
+}
+
+std::string file_name_part(const std::string& name) {
+    std::string out;
+    for (const char c : name) {
+        const bool plain = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') ||
+                           (c >= '0' && c <= '9') || c == '-' || c == '_' || c == '.';
+        out += plain ? c : '_';
+    }
+    if (out.empty() || out == "." || out == "..") out = "_" + out;
+    return out;
+}
+
+}  // namespace standin

@@ -1,0 +1,323 @@
+#include "standin/outputs/run_summary.h"
+
+#include <algorithm>
+#include <cmath>
+#include <map>
+
+#include "standin/json/json_out.h"
+#include "standin/json/latin1.h"
+#include "standin/outputs/output_file.h"
+#include "standin/profiles/vessel_profile.h"
+#include "standin/station/relocation_executor.h"
+
+namespace standin {
+
+namespace {
+
+// A dish counts as settled on the Earth once within this angle.
+constexpr double kSettledDeg = 1.0;
+// The pointing error is looked at this often [s].
+constexpr double kPointingEvery = 10.0;
+
+double propellant(const VesselRecord& r) {
+    double kg = 0.0;
+    for (const auto& t : r.tanks) kg += t.mass;
+    return kg;
+}
+
+std::string number_text(double v) {
+    char buf[32];
+    std::snprintf(buf, sizeof buf, "%.6g", v);
+    return buf;
+}
+
+std::string seconds_text(double t) {
+    char buf[32];
+    std::snprintf(buf, sizeof buf, "%g", t);
+    return buf;
+}
+
+std::string fixed_text(const char* format, double v) {
+    char buf[64];
+    std::snprintf(buf, sizeof buf, format, v);
+    return buf;
+}
+
+// The HUD text that starts with label, without it.
+std::string hud_figure(const HudFrame& f, const std::string& label) {
+    for (const auto& t : f.texts)
+        if (t.bytes.compare(0, label.size(), label) == 0)
+            return latin1_to_utf8(t.bytes.substr(label.size()));
+    return "";
+}
+
+// The Earth-side dish's pointing error [deg]; negative when no dish faces it.
+double earth_dish_error(const VesselStep& v) {
+    if (v.earth_dish == 0) return -1.0;
+    return std::min(v.pointing_error_deg[0], v.pointing_error_deg[1]);
+}
+
+}  // namespace
+
+RunSummary::RunSummary(std::string path) : path_(std::move(path)) {}
+
+void RunSummary::header(const RunHeader& h) {
+    for (std::size_t i = 0; i < h.vessels.size(); ++i) {
+        const VesselRecord& r = *h.vessels[i];
+        Vessel s;
+        s.name = h.names[i];
+        s.propellant_start_kg = propellant(r);
+        vessels_.push_back(s);
+        exhaust_.push_back(main_engine(r).exhaust_velocity);
+        empty_mass_.push_back(r.empty_mass.value_or(0.0));
+        animation_names_.push_back(animation_names(r));
+        std::vector<double> states;
+        for (const auto& a : r.animations) states.push_back(a.state);
+        before_.push_back(states);
+        moving_.emplace_back(states.size(), false);
+    }
+    next_pointing_ = h.t;
+}
+
+void RunSummary::event(const RunEvent& e) {
+    using Kind = RunEvent::Kind;
+    const std::string vessel = e.vessel < vessels_.size() ? vessels_[e.vessel].name : "";
+    switch (e.kind) {
+        case Kind::key: {
+            std::string who;
+            for (std::size_t i = 0; i < e.used.size() && i < vessels_.size(); ++i)
+                if (e.used[i]) who += (who.empty() ? "" : ", ") + vessels_[i].name;
+            if (who.empty()) unused_keys_.push_back(number_text(e.t) + " s " + e.name);
+            note(e.t, "key " + e.name + (who.empty() ? ": used by no vessel" : ": used by " + who));
+            key_entry_ = static_cast<long>(timeline_.size()) - 1;
+            break;
+        }
+        case Kind::burn:
+            note(e.t, vessel + ": burn " + e.name + (e.start ? " starts" : " ends") +
+                          (e.start ? " at level " + number_text(e.value) : ""));
+            break;
+        case Kind::warp:
+            note(e.t, "time warp: steps of " + seconds_text(e.value) + " s");
+            break;
+        case Kind::attitude:
+            note(e.t, vessel + ": attitude " + e.name);
+            break;
+        case Kind::relocation:
+            note(e.t,
+                 vessel + ": relocation " + e.name + (e.refusal.empty() ? "" : ": " + e.refusal));
+            break;
+        case Kind::relocation_report:
+            if (e.report != nullptr) relocations_.push_back(*e.report);
+            break;
+        case Kind::hud:
+            // The figures of the last frame drawn.
+            if (e.hud && e.vessel < vessels_.size()) {
+                Vessel& s = vessels_[e.vessel];
+                s.longitude = hud_figure(*e.hud, "KRV Mean Surface Longitude ");
+                s.drift = hud_figure(*e.hud, "Drift Rate ");
+                s.orbits_required = hud_figure(*e.hud, "Orbits Required ");
+            }
+            break;
+        case Kind::travel_end:
+        case Kind::plan:
+            break;
+    }
+}
+
+void RunSummary::step(const StepSnapshot& snapshot) {
+    const double t = snapshot.t;
+    last_ = snapshot.vessels;
+    std::string started;
+    for (std::size_t i = 0; i < snapshot.vessels.size() && i < before_.size(); ++i) {
+        const std::vector<double>& anim = snapshot.vessels[i].anim;
+        for (std::size_t a = 0; a < anim.size() && a < before_[i].size(); ++a) {
+            const double state = anim[a];
+            const bool moving = state != before_[i][a];
+            if (key_entry_ >= 0 && moving && !moving_[i][a])
+                started +=
+                    (started.empty() ? "" : ", ") + vessels_[i].name + " " + animation_names_[i][a];
+            // An end of travel: a mechanism arriving at 0 or 1.
+            if (moving && (state == 0.0 || state == 1.0))
+                note(t, vessels_[i].name + ": " + animation_names_[i][a] +
+                            " reaches its end of travel at " + number_text(state));
+            moving_[i][a] = moving;
+            before_[i][a] = state;
+        }
+    }
+    if (key_entry_ >= 0 && !started.empty()) timeline_[key_entry_].what += "; started " + started;
+    key_entry_ = -1;
+    if (t + 1e-9 < next_pointing_) return;
+    next_pointing_ = t + kPointingEvery;
+    for (std::size_t i = 0; i < snapshot.vessels.size() && i < vessels_.size(); ++i) {
+        const double error = earth_dish_error(snapshot.vessels[i]);
+        if (error < 0.0) continue;
+        Vessel& s = vessels_[i];
+        if (s.settled_at < 0.0 && error < kSettledDeg) s.settled_at = t;
+        if (s.settled_at >= 0.0) s.worst_settled_deg = std::max(s.worst_settled_deg, error);
+    }
+}
+
+void RunSummary::finish(RunEnd& end) {
+    std::stable_sort(timeline_.begin(), timeline_.end(),
+                     [](const Entry& a, const Entry& b) { return a.t < b.t; });
+    for (std::size_t i = 0; i < vessels_.size() && i < last_.size(); ++i) {
+        Vessel& s = vessels_[i];
+        s.propellant_end_kg = last_[i].propellant_kg;
+        // The rocket equation with the main engine's exhaust speed.
+        const double m0 = empty_mass_[i] + s.propellant_start_kg;
+        const double m1 = empty_mass_[i] + s.propellant_end_kg;
+        s.delta_v_m_s = m1 > 0.0 && m0 > m1 ? exhaust_[i] * std::log(m0 / m1) : 0.0;
+        s.final_pointing_deg = earth_dish_error(last_[i]);
+    }
+    if (path_.empty()) return;
+    end.files.emplace_back("summary", path_);
+    write_file_atomically("--summary", path_, json(end));
+}
+
+std::string RunSummary::text(const RunEnd& end) const {
+    std::string out = "krvsim summary: " + std::to_string(end.steps) +
+                      " steps to t = " + number_text(end.t) + " s (" + end.reason + ")\n";
+    // What recurs often (a dish tilt at its stop twice a day) is said once,
+    // with how often and when last; the JSON keeps every entry.
+    constexpr std::size_t kOften = 4;
+    std::map<std::string, std::pair<std::size_t, double>> recurring;
+    for (const Entry& e : timeline_) {
+        auto& [count, last] = recurring[e.what];
+        ++count;
+        last = e.t;
+    }
+    for (const Entry& e : timeline_) {
+        auto found = recurring.find(e.what);
+        if (found == recurring.end()) continue;
+        out += "  " + number_text(e.t) + " s  " + e.what;
+        const auto [count, last] = found->second;
+        if (count < kOften) {
+            out += "\n";
+            continue;
+        }
+        out += " (and " + std::to_string(count - 1) + " more times, the last at " +
+               number_text(last) + " s)\n";
+        recurring.erase(found);
+    }
+    for (const auto& k : unused_keys_) out += "  key no vessel used: " + k + "\n";
+    for (const Vessel& s : vessels_) {
+        out += "  " + s.name + ": propellant used " +
+               number_text(s.propellant_start_kg - s.propellant_end_kg) + " kg, delta-v " +
+               number_text(s.delta_v_m_s) + " m/s\n";
+        if (!s.longitude.empty())
+            out += "    longitude " + s.longitude + ", drift " + s.drift + ", orbits required " +
+                   s.orbits_required + "\n";
+        if (s.settled_at >= 0.0)
+            out += "    dish on the Earth within " + number_text(kSettledDeg) + " deg from " +
+                   number_text(s.settled_at) + " s; worst after that " +
+                   number_text(s.worst_settled_deg) + " deg, at the end " +
+                   number_text(s.final_pointing_deg) + " deg\n";
+        else if (s.final_pointing_deg >= 0.0)
+            out += "    dish not yet settled on the Earth: " + number_text(s.final_pointing_deg) +
+                   " deg at the end\n";
+    }
+    for (const RelocationReport& r : relocations_) {
+        out += relocation_plan_text(r, "  ");
+        for (std::size_t i = 0; i < r.burns.size(); ++i)
+            out += "    " + std::string(i == 0 ? "start" : "stop") + " burn: planned " +
+                   fixed_text("%.3f", r.burns[i].planned_dv) + " m/s, flown " +
+                   fixed_text("%.3f", r.burns[i].dv) + " m/s, " +
+                   fixed_text("%.3f", r.burns[i].mass_before - r.burns[i].mass_after) + " kg\n";
+        out += "    " + r.phase;
+        if (!std::isnan(r.arrival_lon))
+            out += " at " + number_text(r.arrival_time) + " s: mean longitude " +
+                   longitude_words(r.arrival_lon) + " (" + fixed_text("%+.4f", r.arrival_error) +
+                   "\u00b0 from the target), drift " + fixed_text("%+.5f", r.arrival_drift) +
+                   "\u00b0 per orbit";
+        out += "\n";
+    }
+    for (const auto& [what, path] : end.files) {
+        out += "  wrote ";
+        out += what;
+        out += ": ";
+        out += name_to_utf8(path);
+        out += "\n";
+    }
+    return out;
+}
+
+std::string RunSummary::json(const RunEnd& end) const {
+    std::string text;
+    {
+        JsonOut j(text);
+        j.raw("{\"t\":").number(end.t).key("steps").integer(end.steps).key("reason").string(
+            end.reason);
+        j.key("timeline").raw('[');
+        for (std::size_t i = 0; i < timeline_.size(); ++i) {
+            if (i) j.raw(',');
+            j.raw("{\"t\":").number(timeline_[i].t).key("what").string(timeline_[i].what).raw('}');
+        }
+        j.raw(']').key("unused_keys").raw('[');
+        for (std::size_t i = 0; i < unused_keys_.size(); ++i)
+            (i ? j.raw(',') : j).string(unused_keys_[i]);
+        j.raw(']').key("vessels").raw('[');
+        for (std::size_t i = 0; i < vessels_.size(); ++i) {
+            const Vessel& s = vessels_[i];
+            if (i) j.raw(',');
+            j.raw("{\"name\":").string(s.name);
+            j.key("propellant_used_kg").number(s.propellant_start_kg - s.propellant_end_kg);
+            j.key("propellant_kg").number(s.propellant_end_kg);
+            j.key("delta_v_m_s").number(s.delta_v_m_s);
+            j.key("hud_longitude").string(s.longitude).key("hud_drift").string(s.drift);
+            j.key("hud_orbits_required").string(s.orbits_required);
+            j.key("settled_at_s");
+            if (s.settled_at >= 0.0)
+                j.number(s.settled_at)
+                    .key("worst_settled_pointing_deg")
+                    .number(s.worst_settled_deg);
+            else
+                j.raw("null").key("worst_settled_pointing_deg").raw("null");
+            j.key("final_pointing_deg");
+            if (s.final_pointing_deg >= 0.0)
+                j.number(s.final_pointing_deg);
+            else
+                j.raw("null");
+            j.raw('}');
+        }
+        j.raw(']').key("relocations").raw('[');
+        for (std::size_t i = 0; i < relocations_.size(); ++i) {
+            const RelocationReport& r = relocations_[i];
+            const RelocationPlan& p = r.plan;
+            if (i) j.raw(',');
+            j.raw("{\"vessel\":").string(r.vessel).key("at").number(r.order_time);
+            j.key("target_lon_deg").number(r.target_lon).key("orbits").integer(r.orbits);
+            j.key("plan").raw('{').key("start_lon_deg", false).number(p.start_lon);
+            j.key("gap_deg").number(p.gap).key("drift_deg_per_orbit").number(p.drift_per_orbit);
+            j.key("drift_period_s").number(p.drift_period).key("delta_a_m").number(p.delta_a);
+            j.key("start_burn").string(p.prograde ? "prograde" : "retrograde");
+            j.key("start_dv_m_s").number(p.start_dv);
+            j.key("start_duration_s").number(p.start_duration);
+            j.key("stop_dv_m_s").number(p.stop_dv).key("stop_duration_s").number(p.stop_duration);
+            j.key("stop_offset_s").number(p.stop_offset);
+            j.key("propellant_kg").number(p.propellant).raw('}').key("burns").raw('[');
+            for (std::size_t b = 0; b < r.burns.size(); ++b) {
+                const ExecutedBurn& e = r.burns[b];
+                if (b) j.raw(',');
+                j.raw("{\"t\":").number(e.start).key("duration_s").number(e.duration);
+                j.key("direction").string(e.prograde ? "prograde" : "retrograde");
+                j.key("planned_dv_m_s").number(e.planned_dv).key("dv_m_s").number(e.dv);
+                j.key("propellant_kg").number(e.mass_before - e.mass_after).raw('}');
+            }
+            j.raw(']').key("phase").string(r.phase);
+            j.key("arrival_t").number(r.arrival_time).key("arrival_lon_deg").number(r.arrival_lon);
+            j.key("arrival_error_deg").number(r.arrival_error);
+            j.key("arrival_drift_deg_per_orbit").number(r.arrival_drift).raw('}');
+        }
+        j.raw(']').key("files").raw('[');
+        for (std::size_t i = 0; i < end.files.size(); ++i) {
+            if (i) j.raw(',');
+            j.raw("{\"what\":").string(end.files[i].first);
+            j.key("path").string(name_to_utf8(end.files[i].second));
+            j.raw('}');
+        }
+        j.raw("]}\n");
+    }
+    return text;
+}
+
+}  // namespace standin

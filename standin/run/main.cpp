@@ -1,0 +1,25 @@
+// krvsim: runs KRV vessels headless in the stand-in host.
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "standin/run/install_paths.h"
+#include "standin/run/options.h"
+#include "standin/run/run.h"
+
+int main(int argc, char** argv) {
+    const std::vector<std::string> args(argv + 1, argv + argc);
+    const standin::InstallPaths paths = standin::install_paths();
+    try {
+        const standin::CommandLine command = standin::parse_command_line(
+            args, paths.modules.string(), paths.default_scenario.string());
+        if (!command.print.empty()) {
+            std::fputs(command.print.c_str(), stdout);
+            return 0;
+        }
+        return standin::run(command.options, stdout, stderr);
+    } catch (const standin::OptionsError& e) {
+        std::fprintf(stderr, "krvsim: %s\nTry 'krvsim --help'.\n", e.what());
+        return 2;
+    }
+}

@@ -1,0 +1,43 @@
+// A --relocate order flown for every vessel: planned before the run (a plan
+// the host cannot fly stops the run before it starts), then one executor
+// per vessel, its plan, phases and burns told as events as they happen and
+// its report at the end.
+#pragma once
+
+#include <cstdio>
+#include <memory>
+#include <optional>
+#include <vector>
+
+#include "standin/run/schedules.h"
+#include "standin/station/relocation_report.h"
+
+namespace standin {
+
+class RelocationSchedule : public Schedule {
+public:
+    // Throws std::runtime_error naming --relocate and the reason when a
+    // vessel's plan is refused.
+    RelocationSchedule(const std::optional<RelocateCommand>& order, Simulation& sim);
+
+    Bounds bounds() const override { return Bounds::always; }
+    // The forecast plans: on err and as events.
+    void announce(RunContext& run, std::FILE* err);
+    // [s] the latest time the next step may end at; infinity when nothing
+    // is pending.
+    double next_time(double t) const override;
+    void due(double t, double step_end, RunContext& run) override;
+    // The reports, as events.
+    void end(double t, const char* reason, RunContext& run) override;
+
+private:
+    struct Flight {
+        std::unique_ptr<RelocationExecutor> executor;
+        RelocationReport report;
+        RelocationPhase reported = RelocationPhase::waiting;
+        std::size_t starts_reported = 0, ends_reported = 0;
+    };
+    std::vector<Flight> flights_;
+};
+
+}  // namespace standin

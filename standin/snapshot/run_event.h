@@ -1,0 +1,45 @@
+// What happens in a run besides its steps, one type for every kind: keys,
+// burn edges, ends of travel, time warps, attitude modes, relocation plans,
+// phases and reports, HUD frames.
+#pragma once
+
+#include <cstddef>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "standin/snapshot/hud_frame.h"
+#include "standin/station/relocation_plan.h"
+#include "standin/station/relocation_report.h"
+
+namespace standin {
+
+struct RunEvent {
+    enum class Kind {
+        key,                // name: the key; used: per vessel, whether it took it
+        burn,               // name: the group; start: its start edge; value: level
+        travel_end,         // name: the animation; value: its state
+        warp,               // value: the step length [s] from t
+        attitude,           // name: the mode
+        plan,               // plan, value: the start it is made for [s]
+        relocation,         // name: the phase; refusal when refused
+        relocation_report,  // report: the relocation as flown, at the run's end
+        hud,                // hud: the frame; shown: false for a frame drawn for a plot sample
+    };
+    static constexpr std::size_t kAllVessels = static_cast<std::size_t>(-1);
+
+    Kind kind = Kind::key;
+    double t = 0.0;  // [s]
+    std::size_t vessel = kAllVessels;
+    std::string name;
+    bool start = false;
+    double value = 0.0;
+    std::vector<bool> used;
+    std::string refusal;
+    const RelocationPlan* plan = nullptr;
+    const RelocationReport* report = nullptr;
+    std::shared_ptr<const HudFrame> hud;
+    bool shown = true;
+};
+
+}  // namespace standin
