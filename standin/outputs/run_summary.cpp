@@ -31,6 +31,19 @@ std::string number_text(double v) {
     return buf;
 }
 
+// [s] as plain seconds to the hundredth, "2334856.53" rather than
+// "2.33486e+06": a run's times are read against each other.
+std::string time_text(double t) {
+    char buf[40];
+    std::snprintf(buf, sizeof buf, "%.2f", t);
+    std::string out = buf;
+    if (out.find('.') != std::string::npos) {
+        out.erase(out.find_last_not_of('0') + 1);
+        if (out.back() == '.') out.pop_back();
+    }
+    return out;
+}
+
 std::string seconds_text(double t) {
     char buf[32];
     std::snprintf(buf, sizeof buf, "%g", t);
@@ -87,7 +100,7 @@ void RunSummary::event(const RunEvent& e) {
             std::string who;
             for (std::size_t i = 0; i < e.used.size() && i < vessels_.size(); ++i)
                 if (e.used[i]) who += (who.empty() ? "" : ", ") + vessels_[i].name;
-            if (who.empty()) unused_keys_.push_back(number_text(e.t) + " s " + e.name);
+            if (who.empty()) unused_keys_.push_back(time_text(e.t) + " s " + e.name);
             note(e.t, "key " + e.name + (who.empty() ? ": used by no vessel" : ": used by " + who));
             key_entry_ = static_cast<long>(timeline_.size()) - 1;
             break;
@@ -176,7 +189,7 @@ void RunSummary::finish(RunEnd& end) {
 
 std::string RunSummary::text(const RunEnd& end) const {
     std::string out = "krvsim summary: " + std::to_string(end.steps) +
-                      " steps to t = " + number_text(end.t) + " s (" + end.reason + ")\n";
+                      " steps to t = " + time_text(end.t) + " s (" + end.reason + ")\n";
     // What recurs often (a dish tilt at its stop twice a day) is said once,
     // with how often and when last; the JSON keeps every entry.
     constexpr std::size_t kOften = 4;
@@ -189,14 +202,14 @@ std::string RunSummary::text(const RunEnd& end) const {
     for (const Entry& e : timeline_) {
         auto found = recurring.find(e.what);
         if (found == recurring.end()) continue;
-        out += "  " + number_text(e.t) + " s  " + e.what;
+        out += "  " + time_text(e.t) + " s  " + e.what;
         const auto [count, last] = found->second;
         if (count < kOften) {
             out += "\n";
             continue;
         }
         out += " (and " + std::to_string(count - 1) + " more times, the last at " +
-               number_text(last) + " s)\n";
+               time_text(last) + " s)\n";
         recurring.erase(found);
     }
     for (const auto& k : unused_keys_) out += "  key no vessel used: " + k + "\n";
@@ -209,7 +222,7 @@ std::string RunSummary::text(const RunEnd& end) const {
                    s.orbits_required + "\n";
         if (s.settled_at >= 0.0)
             out += "    dish on the Earth within " + number_text(kSettledDeg) + " deg from " +
-                   number_text(s.settled_at) + " s; worst after that " +
+                   time_text(s.settled_at) + " s; worst after that " +
                    number_text(s.worst_settled_deg) + " deg, at the end " +
                    number_text(s.final_pointing_deg) + " deg\n";
         else if (s.final_pointing_deg >= 0.0)
@@ -225,7 +238,7 @@ std::string RunSummary::text(const RunEnd& end) const {
                    fixed_text("%.3f", r.burns[i].mass_before - r.burns[i].mass_after) + " kg\n";
         out += "    " + r.phase;
         if (!std::isnan(r.arrival_lon))
-            out += " at " + number_text(r.arrival_time) + " s: mean longitude " +
+            out += " at " + time_text(r.arrival_time) + " s: mean longitude " +
                    longitude_words(r.arrival_lon) + " (" + fixed_text("%+.4f", r.arrival_error) +
                    "\u00b0 from the target), drift " + fixed_text("%+.5f", r.arrival_drift) +
                    "\u00b0 per orbit";

@@ -230,10 +230,11 @@ public:
         double end = std::min(t + dt, until_);
         for (const auto& s : schedules_) {
             const double next = s->next_time(t);
-            if (s->bounds() == Schedule::Bounds::always && next > t + kTinyStep)
-                end = std::min(end, next);
-            else if (s->bounds() == Schedule::Bounds::warped && dt > o_.dt && next > t + eps())
-                end = std::min(end, next);
+            const bool bounds =
+                s->bounds() == Schedule::Bounds::always
+                    ? next > t + kTinyStep
+                    : s->bounds() == Schedule::Bounds::warped && dt > o_.dt && next > t + eps();
+            if (bounds) end = std::min(end, next);
         }
         if (dt > o_.dt && turning(*sim_)) end = std::min(end, t + o_.dt);
         return end > t + eps() ? end - t : std::min(dt, until_ - t);

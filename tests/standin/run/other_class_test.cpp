@@ -52,14 +52,16 @@ TEST(OtherClass, FliesThroughTraceSummaryCallsOverviewHudAndReplay) {
     EXPECT_EQ(burns, 2);
 
     std::ifstream calls(dir / "calls.jsonl");
-    while (std::getline(calls, line)) (void)json::parse(line);
+    int call_lines = 0;
+    while (std::getline(calls, line)) call_lines += json::parse(line).is_object() ? 1 : 0;
+    EXPECT_GT(call_lines, 0);
     std::ifstream summary_file(dir / "summary.json");
     const json summary = json::parse(summary_file);
     EXPECT_GT(summary["vessels"][0]["propellant_used_kg"].get<double>(), 0.0);
     EXPECT_TRUE(summary["vessels"][0]["final_pointing_deg"].is_null());
     EXPECT_EQ(summary["vessels"][0]["hud_longitude"], "");
     for (const char* f : {"overview_Pro_be_1.svg", "hud_001_Pro_be_1.svg", "replay.html"})
-        EXPECT_GT(fs::file_size(dir / f), 1000u) << f;
+        EXPECT_GT(fs::file_size(dir / f), 200u) << f;
 }
 
 }  // namespace
