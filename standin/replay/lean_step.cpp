@@ -17,10 +17,8 @@ constexpr std::array<std::string_view, 5> kStepKeys = {"type", "n", "t", "mjd", 
 constexpr std::array<std::string_view, 11> kVesselKeys = {
     "name", "anim",          "earth_dir",          "earth_dist_m", "sun_dir", "lon_deg",
     "q",    "propellant_kg", "pointing_error_deg", "earth_dish",   "thrust"};
-// The module turns these every step while it tracks the Earth; the others
-// move only when a mechanism travels.
-constexpr std::array<std::string_view, 3> kTrackingAnimations = {"hga_rot", "hga_tilt1",
-                                                                 "hga_tilt2"};
+// A profile's roles for the animations that turn while the dishes track.
+constexpr std::array<std::string_view, 3> kTrackingRoles = {"rotation", "tilt1", "tilt2"};
 
 double number(std::string_view text) {
     double x = 0.0;
@@ -120,6 +118,16 @@ bool each_element(std::string_view s, Element element) {
     return false;
 }
 
+// The text of the object's member `name`; empty when it has none or is no
+// object.
+std::string_view member_value(std::string_view object, std::string_view name) {
+    std::string_view found;
+    each_member(object, [&](std::string_view key, std::string_view, std::string_view value) {
+        if (key == name && found.empty()) found = value;
+    });
+    return found;
+}
+
 void append_member(std::string& out, bool& first, std::string_view quoted, std::string_view value) {
     if (!first) out += ',';
     first = false;
@@ -128,7 +136,12 @@ void append_member(std::string& out, bool& first, std::string_view quoted, std::
     out += value;
 }
 
-bool lean_vessel(std::string_view vessel, LeanStep& step) {
+bool tracks(const TrackingAnimations& tracking, std::string_view name) {
+    return !tracking.known ||
+           std::find(tracking.names.begin(), tracking.names.end(), name) != tracking.names.end();
+}
+
+bool lean_vessel(std::string_view vessel, const TrackingAnimations& tracking, LeanStep& step) {
     std::string& out = step.json;
     bool first = true, ok = true;
     out += '{';
@@ -141,7 +154,7 @@ bool lean_vessel(std::string_view vessel, LeanStep& step) {
                 ok = ok && (value == "null" ||
                             each_member(value, [&](std::string_view name, std::string_view q,
                                                    std::string_view state) {
-                                if (among(kTrackingAnimations, name)) {
+                                if (tracks(tracking, name)) {
                                     step.tracking.push_back(number(state));
                                     return;
                                 }
@@ -162,7 +175,23 @@ bool lean_vessel(std::string_view vessel, LeanStep& step) {
 
 }  // namespace
 
-bool lean_step(std::string_view json, LeanStep* out) {
+TrackingAnimations tracking_animations(std::string_view header_json) {
+    TrackingAnimations out;
+    each_element(member_value(header_json, "vessels"), [&](std::string_view vessel) {
+        const std::string_view roles = member_value(member_value(vessel, "profile"), "animations");
+        if (roles.empty()) return true;
+        out.known = true;
+        for (const std::string_view role : kTrackingRoles) {
+            const std::string_view name = member_value(roles, role);
+            if (name.size() > 2 && name.front() == '"')
+                out.names.emplace_back(name.substr(1, name.size() - 2));
+        }
+        return true;
+    });
+    return out;
+}
+
+bool lean_step(std::string_view json, const TrackingAnimations& tracking, LeanStep* out) {
     LeanStep step;
     bool first = true, ok = true;
     step.json += '{';
@@ -180,7 +209,7 @@ bool lean_step(std::string_view json, LeanStep* out) {
                 ok = ok && each_element(value, [&](std::string_view vessel) {
                          if (!first_vessel) step.json += ',';
                          first_vessel = false;
-                         return lean_vessel(vessel, step);
+                         return lean_vessel(vessel, tracking, step);
                      });
                 step.json += ']';
             }

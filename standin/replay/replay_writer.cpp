@@ -109,6 +109,7 @@ ReplayWriter::ReplayWriter(fs::path template_file, fs::path installation, std::s
 void ReplayWriter::add(TraceRecordKind kind, double t, std::string_view json) {
     const std::size_t order = arrivals_++;
     if (kind != TraceRecordKind::step) {
+        if (kind == TraceRecordKind::header) tracking_ = tracking_animations(json);
         others_.push_back({order, t, std::string(json), false});
         // The page's markers land on steps it holds: the state just before
         // a key or burn edge and just after, and the step a travel ended in.
@@ -119,7 +120,7 @@ void ReplayWriter::add(TraceRecordKind kind, double t, std::string_view json) {
         return;
     }
     LeanStep lean;
-    if (!lean_step(json, &lean)) lean.json = std::string(json);  // kept as it came
+    if (!lean_step(json, tracking_, &lean)) lean.json = std::string(json);  // kept as it came
     Kept step{order, t, std::move(lean.json), next_essential_ || lean.thrusting};
     next_essential_ = false;
     if (have_pending_) {

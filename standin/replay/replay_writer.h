@@ -14,6 +14,8 @@
 #include <string_view>
 #include <vector>
 
+#include "standin/replay/lean_step.h"
+
 namespace standin {
 
 enum class TraceRecordKind { header, step, event, end };
@@ -80,6 +82,7 @@ private:
     std::vector<Kept> steps_;
     std::size_t step_bytes_ = 0;  // of steps_
     std::vector<Kept> others_;
+    TrackingAnimations tracking_;  // from the header
     // The latest step waits for the next record: that may make it essential.
     Kept pending_{0, 0.0, {}, false};
     std::string pending_mechanisms_;

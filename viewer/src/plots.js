@@ -1,13 +1,10 @@
-// Two small plots linked to the timeline: the sub-satellite longitude
-// against the station's target, and each dish's pointing error.
+// Two small plots linked to the timeline: the sub-satellite longitude with
+// the trace's target longitudes, and the Earth-side dish's pointing error.
+// Each is drawn once per size; moving the cursor redraws only the cursor.
 import { num } from './rig.js';
+import { formatLon } from './panel.js';
 
-const TARGET_LON_DEG = 258; // 102 deg west
-const DISH_COLOURS = ['#4fc3f7', '#ffa060'];
-
-function series(replay, pick) {
-  return replay.steps.map((s) => pick(s.v));
-}
+const TARGET_COLOURS = { module: '#66ff66', relocation: '#ff8a65' };
 
 class Plot {
   constructor(parent, title, onSeek) {
@@ -24,9 +21,9 @@ class Plot {
       onSeek(this.t0 + ((ev.clientX - r.left - this.pad.l) / (r.width - this.pad.l - this.pad.r)) * (this.t1 - this.t0));
     });
     this.pad = { l: 44, r: 8, t: 8, b: 18 };
-    this.lines = [];
-    this.guides = [];
+    this.base = null;
     this.cursor = 0;
+    this.cursorX = null;
   }
 
   setData(times, lines, guides, lo, hi) {
@@ -39,6 +36,12 @@ class Plot {
     this.hi = hi > lo ? hi : lo + 1;
   }
 
+  x(t) {
+    const w = this.canvas.clientWidth;
+    return this.pad.l + ((t - this.t0) / (this.t1 - this.t0)) * (w - this.pad.l - this.pad.r);
+  }
+
+  // The plot without its cursor, into an image kept for the cursor's moves.
   draw() {
     const c = this.canvas, dpr = window.devicePixelRatio || 1;
     const w = c.clientWidth, h = c.clientHeight;
@@ -49,7 +52,7 @@ class Plot {
     g.setTransform(dpr, 0, 0, dpr, 0, 0);
     g.clearRect(0, 0, w, h);
     const p = this.pad, pw = w - p.l - p.r, ph = h - p.t - p.b;
-    const X = (t) => p.l + ((t - this.t0) / (this.t1 - this.t0)) * pw;
+    const X = (t) => this.x(t);
     const Y = (v) => p.t + (1 - (v - this.lo) / (this.hi - this.lo)) * ph;
     g.strokeStyle = '#2a3340';
     g.strokeRect(p.l, p.t, pw, ph);
@@ -58,7 +61,8 @@ class Plot {
     g.textAlign = 'right';
     g.textBaseline = 'middle';
     for (const v of [this.lo, (this.lo + this.hi) / 2, this.hi]) g.fillText(v.toFixed(1), p.l - 4, Y(v));
-    for (const gd of this.guides) {
+    let labelY = -Infinity;
+    for (const gd of [...this.guides].sort((a, b) => b.value - a.value)) {
       g.strokeStyle = gd.colour;
       g.setLineDash([4, 3]);
       g.beginPath();
@@ -68,7 +72,10 @@ class Plot {
       g.setLineDash([]);
       g.fillStyle = gd.colour;
       g.textAlign = 'left';
-      g.fillText(gd.label, p.l + 4, Y(gd.value) - 7);
+      // Labels of nearby guides stacked, not overprinted.
+      const y = Math.max(Y(gd.value) - 7, labelY + 11);
+      g.fillText(gd.label, p.l + 4, y);
+      labelY = y;
     }
     // At most about two points per pixel column, each column's extremes kept.
     for (const line of this.lines) {
@@ -81,7 +88,7 @@ class Plot {
         let v = line.values[i];
         for (let k = i + 1; k < Math.min(i + step, this.times.length); ++k) {
           const u = line.values[k];
-          if (Number.isFinite(u) && Math.abs(u - this.lo) > Math.abs(v - this.lo)) v = u;
+          if (Number.isFinite(u) && (!Number.isFinite(v) || Math.abs(u - this.lo) > Math.abs(v - this.lo))) v = u;
         }
         if (!Number.isFinite(v)) { started = false; continue; }
         const y = Y(Math.min(this.hi, Math.max(this.lo, v)));
@@ -91,11 +98,24 @@ class Plot {
       }
       g.stroke();
     }
+    this.base = g.getImageData(0, 0, c.width, c.height);
+    this.cursorX = null;
+    this.setCursor(this.cursor);
+  }
+
+  setCursor(t) {
+    this.cursor = t;
+    const x = Math.round(this.x(t) * 2) / 2;
+    if (!this.base || x === this.cursorX) return;
+    this.cursorX = x;
+    const c = this.canvas, dpr = window.devicePixelRatio || 1, g = c.getContext('2d');
+    g.putImageData(this.base, 0, 0);
+    g.setTransform(dpr, 0, 0, dpr, 0, 0);
     g.strokeStyle = '#ffffff';
     g.globalAlpha = 0.7;
     g.beginPath();
-    g.moveTo(X(this.cursor), p.t);
-    g.lineTo(X(this.cursor), p.t + ph);
+    g.moveTo(x, this.pad.t);
+    g.lineTo(x, c.clientHeight - this.pad.b);
     g.stroke();
     g.globalAlpha = 1;
   }
@@ -104,27 +124,52 @@ class Plot {
 export class Plots {
   constructor(parent, replay, onSeek) {
     const times = Array.from(replay.times);
-    this.lon = new Plot(parent, 'Longitude [° E] and the 102° W target', onSeek);
-    const lon = series(replay, (v) => num(v.lon_deg));
+    const targets = replay.targets();
+    // One guide per longitude: the module's target and a relocation's
+    // merge when they are the same.
+    const guides = [];
+    for (const tg of targets) {
+      const same = guides.find((g) => Math.abs(g.value - tg.lonDeg) < 1e-6);
+      if (same) same.label = `module's and relocation's target ${formatLon(tg.lonDeg)}`;
+      else guides.push({ value: tg.lonDeg, colour: TARGET_COLOURS[tg.what], label: `${tg.what === 'module' ? "module's" : "relocation's"} target ${formatLon(tg.lonDeg)}` });
+    }
+    const lon = replay.steps.map((s) => num(s.v.lon_deg));
     const finite = lon.filter(Number.isFinite);
-    const lo = Math.min(TARGET_LON_DEG, ...finite.slice(0, 1), finite.reduce((a, b) => Math.min(a, b), Infinity));
-    const hi = Math.max(TARGET_LON_DEG, finite.reduce((a, b) => Math.max(a, b), -Infinity));
-    const margin = Math.max(0.05, (hi - lo) * 0.1);
-    this.lon.setData(times, [{ values: lon, colour: '#e0e6ee' }], [{ value: TARGET_LON_DEG, colour: '#66ff66', label: '102° W' }], lo - margin, hi + margin);
+    const all = [...finite, ...guides.map((g) => g.value)];
+    const lo = all.reduce((a, b) => Math.min(a, b), Infinity), hi = all.reduce((a, b) => Math.max(a, b), -Infinity);
+    const margin = Math.max(0.05, (hi - lo) * 0.12);
+    this.guides = guides;
+    this.plots = [];
+    this.lon = new Plot(parent, guides.length ? 'Longitude [° E] and the target longitudes' : 'Longitude [° E]', onSeek);
+    this.lon.setData(times, [{ values: lon, colour: '#e0e6ee' }], guides, lo - margin, hi + margin);
+    this.plots.push(this.lon);
 
-    this.err = new Plot(parent, 'Dish pointing error [°] (dish 1 blue, dish 2 orange)', onSeek);
-    const errs = [0, 1].map((i) => series(replay, (v) => num((v.pointing_error_deg ?? [])[i])));
-    const top = Math.min(180, Math.max(5, ...errs.flat().filter(Number.isFinite).map((x) => Math.min(x, 180))));
-    this.err.setData(times, errs.map((values, i) => ({ values, colour: DISH_COLOURS[i] })), [{ value: 0.5, colour: '#66ff66', label: '0.5°' }], 0, top);
+    // The dish on the Earth's side is the one that serves: its error is the
+    // pointing that matters.
+    if ((replay.profile?.dishes ?? []).length > 0) {
+      const err = replay.steps.map((s) => {
+        const d = s.v.earth_dish;
+        return d ? num((s.v.pointing_error_deg ?? [])[d - 1]) : NaN;
+      });
+      // Scaled to the tracking, not to the slews onto the Earth: those run
+      // off the top.
+      const sorted = err.filter(Number.isFinite).sort((a, b) => a - b);
+      const top = Math.min(180, Math.max(2, 1.2 * (sorted[Math.floor(sorted.length * 0.98)] ?? 0)));
+      this.err = new Plot(parent, "Earth-side dish's pointing error [°]", onSeek);
+      this.err.setData(times, [{ values: err, colour: '#4fc3f7' }], [{ value: 0.5, colour: '#66ff66', label: '0.5°' }], 0, top);
+      this.plots.push(this.err);
+    }
   }
 
   setTime(t) {
-    this.lon.cursor = this.err.cursor = t;
-    this.draw();
+    for (const p of this.plots) p.setCursor(t);
+  }
+
+  titles() {
+    return [...document.querySelectorAll('.plot-title')].map((e) => e.textContent);
   }
 
   draw() {
-    this.lon.draw();
-    this.err.draw();
+    for (const p of this.plots) p.draw();
   }
 }

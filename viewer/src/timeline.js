@@ -1,7 +1,14 @@
 // The timeline: a scrub bar with markers for keys, ends of travel and burns.
+// Markers closer than a label's width merge into one; an end of travel
+// already marked for the same animation and state is not marked again.
 import { num } from './rig.js';
 
 const RESOLUTION = 100000;
+const ROWS = [
+  { colour: '#ffd54f' }, // keys
+  { colour: '#4dd0e1' }, // ends of travel
+  { colour: '#ff5252' }, // burns
+];
 
 export class Timeline {
   constructor(parent, replay, onSeek) {
@@ -18,18 +25,23 @@ export class Timeline {
     parent.append(this.canvas, this.slider);
     const span = () => Math.max(1e-9, replay.stop - replay.start);
     this.slider.addEventListener('input', () => onSeek(replay.start + (Number(this.slider.value) / RESOLUTION) * span()));
+    // Done with the slider, the keys are the page's again (Space plays).
+    this.slider.addEventListener('change', () => this.slider.blur());
+    this.slider.addEventListener('pointerup', () => this.slider.blur());
     this.canvas.addEventListener('click', (ev) => {
       const r = this.canvas.getBoundingClientRect();
       const t = replay.start + ((ev.clientX - r.left) / r.width) * span();
       onSeek(this.snap(t, (6 / r.width) * span()));
     });
     this.t = replay.start;
+    this.marks = this.markers();
+    this.shown = [];
   }
 
   // A click near a marker lands on it.
   snap(t, within) {
     let best = t, d = within;
-    for (const m of this.markers()) {
+    for (const m of this.shown) {
       if (Math.abs(m.t - t) < d) { d = Math.abs(m.t - t); best = m.t; }
     }
     return best;
@@ -37,17 +49,46 @@ export class Timeline {
 
   markers() {
     const r = this.replay;
+    const seen = new Set();
+    const travel = [];
+    for (const e of r.travelEnds) {
+      const id = `${e.animation} ${e.state}`;
+      if (seen.has(id)) continue;
+      seen.add(id);
+      travel.push({ t: num(e.t), label: e.animation, row: 1 });
+    }
     return [
-      ...r.keys.map((k) => ({ t: num(k.t), colour: '#ffd54f', label: k.key, row: 0 })),
-      ...r.travelEnds.map((e) => ({ t: num(e.t), colour: '#4dd0e1', label: e.animation, row: 1 })),
-      ...r.burnSpans.map((b) => ({ t: b.from, colour: '#ff5252', label: b.group, row: 2 })),
-    ];
+      ...r.keys.map((k) => ({ t: num(k.t), label: k.key, row: 0 })),
+      ...travel,
+      ...r.burnSpans.map((b) => ({ t: b.from, label: b.group, row: 2 })),
+    ].sort((a, b) => a.t - b.t);
+  }
+
+  // Per row, markers within `gap` px of the previous one's label joined.
+  merged(X, g) {
+    const out = [];
+    for (let row = 0; row < ROWS.length; ++row) {
+      let open = null;
+      for (const m of this.marks.filter((x) => x.row === row)) {
+        const x = X(m.t);
+        if (open && x < open.end) {
+          if (!open.labels.includes(m.label)) open.labels.push(m.label);
+          open.to = x;
+          open.end = x + 3 + g.measureText(open.labels.join(' ')).width + 6;
+          continue;
+        }
+        open = { t: m.t, row, from: x, to: x, labels: [m.label], end: x + 3 + g.measureText(m.label).width + 6 };
+        out.push(open);
+      }
+    }
+    return out;
   }
 
   setTime(t) {
     this.t = t;
     const span = Math.max(1e-9, this.replay.stop - this.replay.start);
-    this.slider.value = String(Math.round(((t - this.replay.start) / span) * RESOLUTION));
+    const value = String(Math.round(((t - this.replay.start) / span) * RESOLUTION));
+    if (this.slider.value !== value) this.slider.value = value;
   }
 
   draw() {
@@ -67,17 +108,15 @@ export class Timeline {
       g.fillStyle = 'rgba(255,82,82,0.35)';
       g.fillRect(X(b.from), 24, Math.max(2, X(b.to) - X(b.from)), 10);
     }
-    let lastLabelEnd = [-1e9, -1e9, -1e9];
-    for (const m of this.markers()) {
-      const x = X(m.t);
-      g.fillStyle = m.colour;
-      g.fillRect(x - 0.75, m.row * 12, 1.5, 12);
-      const label = m.label ?? '';
-      const lw = g.measureText(label).width;
-      if (x + 3 > lastLabelEnd[m.row]) {
-        g.fillText(label, x + 3, m.row * 12 + 1);
-        lastLabelEnd[m.row] = x + 3 + lw + 4;
-      }
+    this.shown = this.merged(X, g);
+    for (const m of this.shown) {
+      g.fillStyle = ROWS[m.row].colour;
+      g.fillRect(m.from - 0.75, m.row * 12, Math.max(1.5, m.to - m.from + 1.5), 12);
+      g.fillText(m.labels.join(' '), m.to + 3, m.row * 12 + 1);
     }
+  }
+
+  labels() {
+    return this.shown.map((m) => ({ t: m.t, row: m.row, label: m.labels.join(' '), from: m.from, end: m.end }));
   }
 }

@@ -144,8 +144,15 @@ TEST(LeanStep, KeepsThePagesFieldsVerbatimAndRefusesWhatIsNoObject) {
         "\"host\":{\"earth_found\":true,\"x\":{\"q\":1}},\"anim\":{\"ant\":0.25,\"hga_rot\":"
         "0.1,\"lid\":1},\"set\":[\"ant\"],\"thrust\":{\"main\":0,\"yawleft\":0.5},"
         "\"earth_dish\":null,\"scenario_lines\":[\"ANT 0 }\"]}]}";
+    const std::string header =
+        "{\"type\":\"header\",\"vessels\":[{\"name\":\"A\",\"profile\":null},{\"name\":"
+        "\"K\",\"profile\":{\"class\":\"X\",\"animations\":{\"booms\":\"ant\",\"rotation\":"
+        "\"hga_rot\",\"tilt1\":\"t1\",\"wings\":\"w\"}}}]}";
+    const standin::TrackingAnimations tracking = standin::tracking_animations(header);
+    EXPECT_TRUE(tracking.known);
+    EXPECT_EQ(tracking.names, (std::vector<std::string>{"hga_rot", "t1"}));
     standin::LeanStep lean;
-    ASSERT_TRUE(standin::lean_step(json, &lean));
+    ASSERT_TRUE(standin::lean_step(json, tracking, &lean));
     EXPECT_EQ(lean.json,
               "{\"type\":\"step\",\"n\":7,\"t\":12.000000000000002,\"mjd\":60476.1,\"dt\":1,"
               "\"vessels\":[{\"name\":\"K \\\"}{[\",\"q\":[1,0,0,-0],\"anim\":{\"ant\":0.25,"
@@ -155,9 +162,16 @@ TEST(LeanStep, KeepsThePagesFieldsVerbatimAndRefusesWhatIsNoObject) {
     EXPECT_EQ(lean.tracking, std::vector<double>{0.1});
     EXPECT_TRUE(lean.thrusting);
     EXPECT_DOUBLE_EQ(lean.t, 12.000000000000002);
+    // A trace without profiles: every animation is judged by its pace.
+    const standin::TrackingAnimations unknown =
+        standin::tracking_animations("{\"type\":\"header\",\"vessels\":[{\"profile\":null}]}");
+    EXPECT_FALSE(unknown.known);
+    ASSERT_TRUE(standin::lean_step(json, unknown, &lean));
+    EXPECT_EQ(lean.mechanisms, "{}");
+    EXPECT_EQ(lean.tracking, (std::vector<double>{0.25, 0.1, 1}));
     for (const char* bad :
          {"", "[1]", "{\"t\":1", "{\"t\":1,}", "{\"vessels\":[1]}", "{\"t\":\"open}", "{\"t\":1}x"})
-        EXPECT_FALSE(standin::lean_step(bad, &lean)) << bad;
+        EXPECT_FALSE(standin::lean_step(bad, tracking, &lean)) << bad;
 }
 
 std::string vessel_step(double t, double ant, double rot, int thrust = 0) {
@@ -175,7 +189,9 @@ std::string vessel_step(double t, double ant, double rot, int thrust = 0) {
 TEST_F(ReplayWriterTest, KeepsEveryStepThatMattersAndSpreadsTheRestWithinTheBytes) {
     const std::size_t budget = 40000;
     ReplayWriter w(dir / "page.html", dir / "data", "m/m", standin::kReplayMaxSteps, budget);
-    w.add(TraceRecordKind::header, 0, "{\"type\":\"header\"}");
+    w.add(TraceRecordKind::header, 0,
+          "{\"type\":\"header\",\"vessels\":[{\"name\":\"V\",\"profile\":{\"animations\":"
+          "{\"booms\":\"ant\",\"rotation\":\"hga_rot\"}}}]}");
     const int steps = 20000;
     for (int n = 0; n <= steps; ++n) {
         if (n == 100) w.add(TraceRecordKind::event, n, "{\"type\":\"key\",\"t\":100}");
