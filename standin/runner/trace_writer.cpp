@@ -219,22 +219,19 @@ constexpr std::size_t kQueuedRecords = 512;
 
 }  // namespace
 
-TraceWriter::TraceWriter(const std::string& path, const Options& options)
-    : file_(path == "-" ? stdout : std::fopen(path.c_str(), "wb")),
-      own_file_(path != "-"),
+TraceWriter::TraceWriter(const std::string& path, const Options& options, const std::string& option)
+    : file_(option, path),
       path_(path),
+      option_(option),
       options_(options),
-      json_(file_ != nullptr ? file_ : stdout),
+      json_(file_.get()),
       queue_(kQueuedRecords) {
-    if (file_ == nullptr)
-        throw std::runtime_error("--trace: cannot write '" + path + "': " + std::strerror(errno));
     writer_ = std::thread([this] { writer_loop(); });
 }
 
 TraceWriter::~TraceWriter() {
     finish();
     json_.flush();
-    if (own_file_) std::fclose(file_);
 }
 
 void TraceWriter::finish() {
@@ -509,7 +506,10 @@ void TraceWriter::end(double t, long steps, const char* reason) {
     });
     finish();
     if (!json_.flush() || writer_failed_)
-        throw std::runtime_error("--trace: cannot write '" + path_ + "'");
+        throw std::runtime_error(option_ + (path_ == "-" ? " -: standard output cannot be written"
+                                                         : ": cannot write '" + path_ + "'"));
+    json_.release();
+    file_.commit();
 }
 
 }  // namespace standin

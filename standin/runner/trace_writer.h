@@ -16,6 +16,7 @@
 #include "standin/runner/hud_frame.h"
 #include "standin/runner/json_out.h"
 #include "standin/runner/options.h"
+#include "standin/runner/output_file.h"
 #include "standin/runner/pointing_gauge.h"
 #include "standin/runner/simulation.h"
 #include "standin/runner/slot_queue.h"
@@ -31,9 +32,10 @@ constexpr int kTraceFormat = 1;
 
 class TraceWriter {
 public:
-    // path "-" is standard output. Throws std::runtime_error when the file
-    // cannot be opened.
-    TraceWriter(const std::string& path, const Options& options);
+    // path "-" is standard output; a file appears, whole, only at end().
+    // Throws std::runtime_error naming `option` when it cannot be opened.
+    TraceWriter(const std::string& path, const Options& options,
+                const std::string& option = "--trace");
     ~TraceWriter();
     TraceWriter(const TraceWriter&) = delete;
     TraceWriter& operator=(const TraceWriter&) = delete;
@@ -109,9 +111,9 @@ private:
         }
     };
 
-    std::FILE* file_;
-    bool own_file_;
+    OutputFile file_;
     std::string path_;
+    std::string option_;  // named in messages: --trace, or --replay for its own trace
     const Options& options_;
     JsonOut json_;
     SunTrack sun_;
