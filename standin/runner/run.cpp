@@ -4,21 +4,20 @@
 #include <cmath>
 #include <csignal>
 #include <filesystem>
-#include <fstream>
-#include <iostream>
 #include <memory>
 #include <stdexcept>
 
-#include "standin/animation/pose_export.h"
 #include "standin/core/vessel_report.h"
 #include "standin/replay/replay_writer.h"
 #include "standin/replay/trace_replay.h"
 #include "standin/runner/calls_writer.h"
 #include "standin/runner/install_paths.h"
 #include "standin/runner/output_file.h"
-#include "standin/runner/pose_states.h"
+#include "standin/runner/output_paths.h"
+#include "standin/runner/pose_output.h"
 #include "standin/runner/progress_bar.h"
 #include "standin/runner/relocation_schedule.h"
+#include "standin/runner/run_checks.h"
 #include "standin/runner/run_summary.h"
 #include "standin/runner/schedules.h"
 #include "standin/runner/simulation.h"
@@ -80,27 +79,6 @@ struct ReplayTrace {
     ReplayTrace(const ReplayTrace&) = delete;
     ReplayTrace& operator=(const ReplayTrace&) = delete;
 };
-
-// --poses: the first vessel's mesh groups posed at each state set, instead
-// of a run. Throws std::runtime_error naming the file at fault.
-void write_poses(const Options& o, Simulation& sim, std::FILE* out) {
-    std::vector<AnimationStates> sets;
-    if (o.poses == "-") {
-        sets = read_pose_states(std::cin, "<stdin>");
-    } else {
-        std::ifstream in(o.poses);
-        if (!in) throw std::runtime_error("--poses: '" + o.poses + "' cannot be read");
-        sets = read_pose_states(in, o.poses);
-    }
-    if (sim.vessels().empty()) throw std::runtime_error("--poses: the scenario holds no vessel");
-    const std::string json = posed_groups_json(*sim.vessels().front()->record, 0, sets) + "\n";
-    if (o.poses_out.empty() || o.poses_out == "-") {
-        std::fwrite(json.data(), 1, json.size(), out);
-        if (std::fflush(out) != 0) throw std::runtime_error("--poses: standard output failed");
-    } else {
-        write_file_atomically("--poses-out", o.poses_out, json);
-    }
-}
 
 // [s] a relocation's event this close ahead is too close to step to.
 constexpr double kTinyStep = 1e-9;
@@ -179,6 +157,7 @@ double end_time(const Options& o, OrbitalWorld& world) {
             "--until: the run would end past what a scenario can hold (TIME 3.2e9 s, the year "
             "2100)");
     check_times_within(o, start, until);
+    check_run_times(o, start, until, world.sim_mjd(), time_tolerance(o));
     return until;
 }
 
@@ -186,10 +165,13 @@ double end_time(const Options& o, OrbitalWorld& world) {
 
 int run(const Options& o, std::FILE* out, std::FILE* err) {
     try {
+        // From the start: a signal while loading ends the run as one later does.
+        StopSignals stop;
         // Load.
         const InstallPaths paths = install_paths();
         check_outputs(o, paths.replay_template);
         const std::string file = o.scenario.empty() ? paths.default_scenario.string() : o.scenario;
+        check_output_paths(o, file);
         // One log of the host's calls serves the calls file and the trace.
         CallLog calls;
         FaultSchedule faults;
@@ -208,7 +190,7 @@ int run(const Options& o, std::FILE* out, std::FILE* err) {
         const double start = world.sim_time();
         if (!o.poses.empty()) {
             write_poses(o, sim, out);
-            return 0;
+            return StopSignals::received() == 0 ? 0 : 128 + StopSignals::received();
         }
         const double until = end_time(o, world);
         Options traced = o;
@@ -234,10 +216,12 @@ int run(const Options& o, std::FILE* out, std::FILE* err) {
         // An impossible relocation stops the run before any output exists.
         RelocationSchedule relocations(o.relocate, sim);
         std::unique_ptr<TraceWriter> trace;
-        if (!trace_path.empty()) trace = std::make_unique<TraceWriter>(trace_path, traced);
+        if (!trace_path.empty())
+            trace = std::make_unique<TraceWriter>(trace_path, traced,
+                                                  o.trace.empty() ? "--replay" : "--trace");
         RunSummary summary(sim);
         ProgressBar progress(start, until, o.progress);
-        const double eps = 1e-3 * o.dt;
+        const double eps = time_tolerance(o);
         RunRecord record{sim, text_out, trace.get(), summary, progress, eps};
         StepRecorder recorder(sim, recording ? &calls : nullptr, trace.get(), summary,
                               traced.trace_every, until, eps);
@@ -248,7 +232,6 @@ int run(const Options& o, std::FILE* out, std::FILE* err) {
         SampleSchedule samples(o, start, until, sim.vessels().size());
         WarpSchedule warps(o.warps, o.dt);
         AttitudeSchedule attitudes(o.attitudes);
-        StopSignals stop;
         // The calls of a step, once the step is recorded: the log holds no more.
         auto write_calls = [&]() {
             if (calls_out) calls_out->write(calls);
@@ -302,6 +285,11 @@ int run(const Options& o, std::FILE* out, std::FILE* err) {
         }
         const int signal = StopSignals::received();
         progress.finish();
+        // What is due at the end time itself: keys and modes, with no step after.
+        if (signal == 0) {
+            attitudes.set_due(t, record);
+            keys.press_due(t, record);
+        }
 
         // Outputs.
         if (signal == 0) huds.draw_at_end(record);
@@ -312,8 +300,13 @@ int run(const Options& o, std::FILE* out, std::FILE* err) {
             calls_out->close();
             if (o.calls != "-") summary.file("calls", o.calls);
         }
+        if (text_out != nullptr)
+            check_standard_output(text_out,
+                                  o.report ? "--report and the HUD frames" : "the HUD frames");
         std::fputs(summary.text().c_str(), err);
-        return signal == 0 ? 0 : 128 + signal;
+        // A signal while the outputs were written: they are whole, the exit says so.
+        const int stopped = signal != 0 ? signal : StopSignals::received();
+        return stopped == 0 ? 0 : 128 + stopped;
     } catch (const ModuleLoadError& e) {
         std::fprintf(err, "krvsim: --modules %s: %s\n", o.modules.c_str(), e.what());
     } catch (const std::exception& e) {

@@ -110,7 +110,11 @@ void HudSchedule::draw_due(double t, RunRecord& run) {
     for (; next_at_ < at_.size() && at_[next_at_] <= t + run.eps; ++next_at_) due = true;
     if (next_every_ <= t + run.eps) {
         due = true;
-        while (next_every_ <= t + run.eps) next_every_ += *o_.hud_every;
+        // Counted, not stepped through: a catch-up loop over a period too
+        // small to move the time never ended.
+        const double every = *o_.hud_every;
+        next_every_ += (std::floor((t + run.eps - next_every_) / every) + 1.0) * every;
+        if (next_every_ <= t + run.eps) next_every_ = std::nextafter(t + run.eps, INFINITY);
     }
     if (due) draw(run);
 }
