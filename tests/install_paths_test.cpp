@@ -1,10 +1,11 @@
-// krvsim finds its host tree beside the installed program, and the build
-// tree's paths anywhere else.
+// krvsim finds its host tree beside the installed program, or in the build
+// tree it was built in, relative to itself either way.
 #include "standin/runner/install_paths.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 #include <string>
 
 namespace {
@@ -25,10 +26,11 @@ protected:
     fs::path root_;
 };
 
+// The build tree's own folders: data/ there is the host tree.
 void expect_build_tree(const standin::InstallPaths& p) {
-    EXPECT_EQ(p.data, fs::path(KRV_DATA_DIR));
-    EXPECT_EQ(p.modules, fs::path(KRV_MODULES_DIR));
-    EXPECT_EQ(p.default_scenario, fs::path(KRV_DEFAULT_SCENARIO));
+    EXPECT_TRUE(fs::equivalent(p.data, fs::path(KRV_DATA_DIR))) << p.data;
+    EXPECT_TRUE(fs::equivalent(p.modules, fs::path(KRV_MODULES_DIR))) << p.modules;
+    EXPECT_TRUE(fs::equivalent(p.default_scenario, fs::path(KRV_DEFAULT_SCENARIO)));
 }
 
 TEST_F(InstallPathsTest, InstalledProgramUsesTheTreeAboveItsBinFolder) {
@@ -41,13 +43,20 @@ TEST_F(InstallPathsTest, InstalledProgramUsesTheTreeAboveItsBinFolder) {
     EXPECT_EQ(p.replay_template, root_ / "share" / "krv" / "replay_template.html");
 }
 
-TEST_F(InstallPathsTest, AnIncompleteTreeOrAnotherFolderFallsBackToTheBuildTree) {
+// Neither installed nor in a build tree: the installed layout above the
+// program, never a path of the machine that built it.
+TEST_F(InstallPathsTest, AnIncompleteTreeOrAnotherFolderLooksBesideTheProgram) {
     fs::create_directories(root_ / "Modules");
-    expect_build_tree(standin::install_paths_for(root_ / "bin" / "krvsim"));  // no Scenarios/
-    fs::create_directories(root_ / "Scenarios");
-    fs::create_directories(root_ / "tools");
-    expect_build_tree(standin::install_paths_for(root_ / "tools" / "krvsim"));
-    expect_build_tree(standin::install_paths_for(fs::path("krvsim")));
+    for (const fs::path& program : {root_ / "bin" / "krvsim", root_ / "tools" / "krvsim"}) {
+        const auto p = standin::install_paths_for(program);
+        EXPECT_EQ(p.data, program.parent_path().parent_path());
+        EXPECT_EQ(p.modules, program.parent_path().parent_path() / "Modules");
+    }
+    std::ofstream(root_ / "CMakeCache.txt") << "";
+    const auto built = standin::install_paths_for(root_ / "standin" / "krvsim");
+    EXPECT_EQ(built.data, root_ / "data");
+    EXPECT_EQ(built.modules, root_ / "modules");
+    EXPECT_EQ(built.replay_template, root_ / "viewer" / "replay_template.html");
 }
 
 TEST(InstallPaths, TheTestProgramRunsFromTheBuildTree) {

@@ -2,19 +2,27 @@
 
 #include <system_error>
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 namespace standin {
 
 namespace {
 
 namespace fs = std::filesystem;
 
-InstallPaths build_tree_paths() {
-    return {KRV_DATA_DIR, KRV_MODULES_DIR, KRV_DEFAULT_SCENARIO, KRV_REPLAY_TEMPLATE};
-}
+constexpr const char* kDefaultScenario = "krv_geo_stowed.scn";
+constexpr const char* kReplayTemplate = "replay_template.html";
 
 bool folder_exists(const fs::path& p) {
     std::error_code ec;
     return fs::is_directory(p, ec);
+}
+
+InstallPaths installed(const fs::path& root) {
+    return {root, root / "Modules", root / "Scenarios" / kDefaultScenario,
+            root / "share" / "krv" / kReplayTemplate};
 }
 
 }  // namespace
@@ -22,19 +30,40 @@ bool folder_exists(const fs::path& p) {
 InstallPaths install_paths_for(const fs::path& program) {
     const fs::path bin = program.parent_path();
     const fs::path root = bin.parent_path();
-    // A build tree has no bin/ holding the program beside Modules/ and Scenarios/.
-    if (bin.filename() != "bin" || !folder_exists(root / "Modules") ||
-        !folder_exists(root / "Scenarios"))
-        return build_tree_paths();
-    return {root, root / "Modules", root / "Scenarios" / fs::path(KRV_DEFAULT_SCENARIO).filename(),
-            root / "share" / "krv" / fs::path(KRV_REPLAY_TEMPLATE).filename()};
+    if (bin.filename() == "bin" && folder_exists(root / "Modules") &&
+        folder_exists(root / "Scenarios"))
+        return installed(root);
+    for (fs::path up = bin; !up.empty(); up = up.parent_path()) {
+        std::error_code ec;
+        if (fs::is_regular_file(up / "CMakeCache.txt", ec)) {
+            const fs::path data = up / "data";
+            return {data, up / "modules", data / "Scenarios" / kDefaultScenario,
+                    up / "viewer" / kReplayTemplate};
+        }
+        if (up == up.parent_path()) break;
+    }
+    return installed(root);
 }
 
 InstallPaths install_paths() {
+#ifdef _WIN32
+    std::wstring name(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD n = GetModuleFileNameW(nullptr, name.data(), static_cast<DWORD>(name.size()));
+        if (n == 0) return install_paths_for(fs::path("krvsim.exe"));
+        if (n < name.size()) {
+            name.resize(n);
+            break;
+        }
+        name.resize(name.size() * 2);
+    }
+    return install_paths_for(fs::path(name));
+#else
     std::error_code ec;
     const fs::path program = fs::read_symlink("/proc/self/exe", ec);
-    if (ec) return build_tree_paths();
+    if (ec) return install_paths_for(fs::current_path(ec) / "krvsim");
     return install_paths_for(program);
+#endif
 }
 
 }  // namespace standin

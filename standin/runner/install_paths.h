@@ -1,6 +1,7 @@
-// Where krvsim finds the host tree (meshes, textures, scenarios) and the
-// modules: beside the installed program, or, run from the build tree, where
-// the build put them.
+// Where krvsim finds the host tree (meshes, textures, scenarios), the
+// modules and the replay page's template: always relative to the program
+// itself, installed or in its build tree; no build machine's path is
+// compiled in.
 #pragma once
 
 #include <filesystem>
@@ -14,13 +15,17 @@ struct InstallPaths {
     std::filesystem::path replay_template;   // the viewer's page, filled by --replay
 };
 
-// For the program at `program`: installed as <root>/bin/krvsim with the
-// host tree at <root> (Modules/, Scenarios/) and the viewer's page template
-// in <root>/share/krv/, the paths in that tree; otherwise the build tree's.
+// For the program at `program`:
+// - installed as <root>/bin/krvsim with the host tree at <root> (Modules/,
+//   Scenarios/) and the template in <root>/share/krv/: that tree;
+// - in a build tree (the nearest folder above it holding CMakeCache.txt):
+//   its data/ (a link the build makes to the host tree), modules/ and
+//   viewer/;
+// - anywhere else: the installed layout above it, so that messages name
+//   the places looked in.
 InstallPaths install_paths_for(const std::filesystem::path& program);
 
-// For the running program, found through /proc/self/exe (symbolic links
-// followed); the build tree's paths when that cannot be read.
+// For the running program (symbolic links followed).
 InstallPaths install_paths();
 
 }  // namespace standin
