@@ -128,6 +128,7 @@ TEST_F(Hostile, BadInputsAreRefusedBeforeTheRunNamingWhatIsWrong) {
         {{"--fault", "-100:-50:no-earth"}, "--fault -100:-50: the window lies wholly outside"},
         {{"--fault", "1e9:2e9:no-earth"}, "wholly outside"},
         {{"--relocate", "3610:102W:999999"}, "the stop burn would come after"},
+        {{"--relocate", "3610:75W:1"}, "is already there"},
         {{"--config", twice.string()}, "twice.toml:2: 'dt' given twice (first on line 1)"},
         {{"--config", list.string()}, "list.toml:1: 'dt' takes one value"},
         {{"--config", maybe.string()}, "maybe.toml:1: 'no-progress' is true or false"},

@@ -12,6 +12,7 @@
 #include "standin/replay/trace_replay.h"
 #include "standin/runner/calls_writer.h"
 #include "standin/runner/install_paths.h"
+#include "standin/runner/latin1.h"
 #include "standin/runner/output_file.h"
 #include "standin/runner/output_paths.h"
 #include "standin/runner/pose_output.h"
@@ -211,7 +212,7 @@ int run(const Options& o, std::FILE* out, std::FILE* err) {
         std::FILE* text_out = o.trace == "-" || o.calls == "-" ? nullptr : out;
         if (o.report && text_out != nullptr)
             for (SessionVessel* v : sim.vessels())
-                std::fputs(vessel_report(sim.host(), *v->record).c_str(), text_out);
+                std::fputs(name_to_utf8(vessel_report(sim.host(), *v->record)).c_str(), text_out);
 
         // An impossible relocation stops the run before any output exists.
         RelocationSchedule relocations(o.relocate, sim);
