@@ -21,6 +21,7 @@ public:
     // path "-": standard output. Throws std::runtime_error when the file
     // cannot be written.
     explicit CallsWriter(const std::string& path);
+    ~CallsWriter() = default;  // the file left out unless close() was reached
     CallsWriter(const CallsWriter&) = delete;
     CallsWriter& operator=(const CallsWriter&) = delete;
 

@@ -421,7 +421,8 @@ std::vector<std::string> run_file_args(
         for (std::string v : e.values) {
             if (v.empty()) throw OptionsError(where + "'" + e.key + "' has an empty value");
             if (kind.flag && v != "true" && v != "false")
-                throw OptionsError(where + "'" + e.key + "' is true or false, not '" + v + "'");
+                throw OptionsError(where + "'" + e.key + "' is true or false, not '" +
+                                   v.append("'"));
             // Checked, but the command line's value replaces it.
             if (on_command_line) continue;
             if (kind.flag) {
@@ -461,8 +462,8 @@ CommandLine parse_command_line(const std::vector<std::string>& args,
         }
         if (file.empty()) throw OptionsError("--config: an empty value");
         if (!config.empty())
-            throw OptionsError("--config '" + file + "': one run file per run ('" + config +
-                               "' already)");
+            throw OptionsError("--config '" + file + "': one run file per run ('" +
+                               config.append("' already)"));
         config = file;
     }
     if (config.empty()) return parse_once(rest, default_modules, default_scenario, nullptr);
