@@ -203,6 +203,7 @@ TEST_F(Hostile, OutputsNeverReplaceAnInputALinkOrEachOtherAndAreWholeOrAbsent) {
         {{"--save", at("link").string()}, "is a symbolic link"},
         {{"--summary", "/dev/null"}, "--summary: '/dev/null' is a device"},
         {{"--svg", at("file.txt").string()}, "--svg: '"},
+        {{"--svg", dir_.string(), "--save", at("overview_KRV-1.svg").string()}, "--svg '"},
         {{"--until", "3605"}, "the HUD frames: standard output cannot be written", "/dev/full"},
         {{"--until", "3605", "--report"}, "--report", "/dev/full"},
         {{"--until", "3605", "--trace", "-"}, "--trace -: standard output", "/dev/full"},

@@ -71,6 +71,19 @@ void check_output_paths(const Options& o, const std::string& scenario) {
     std::error_code ec;
     if (!o.svg.empty() && fs::exists(fs::symlink_status(o.svg, ec)) && !fs::is_directory(o.svg, ec))
         throw std::runtime_error("--svg: '" + o.svg + "' is not a folder");
+    // The SVGs' own names in that folder: hud_NNN_<vessel>.svg, overview_<vessel>.svg.
+    if (!o.svg.empty())
+        for (const Named& out : outputs) {
+            const fs::path p(out.path);
+            const std::string name = p.filename().string();
+            const bool svg_name = p.extension() == ".svg" &&
+                                  (name.rfind("hud_", 0) == 0 || name.rfind("overview_", 0) == 0);
+            if (svg_name &&
+                identity(p.has_parent_path() ? p.parent_path().string() : ".") == identity(o.svg))
+                throw std::runtime_error(out.option + " '" + out.path + "' is a name --svg '" +
+                                         o.svg +
+                                         "' may write; each output needs a path of its own");
+        }
     std::vector<Named> inputs{{"the scenario", scenario}};
     if (!o.poses.empty() && o.poses != "-") inputs.push_back({"--poses", o.poses});
     if (!o.config.empty()) inputs.push_back({"--config", o.config});
