@@ -31,6 +31,8 @@ public:
     // Into a string instead, complete after flush() or destruction.
     explicit JsonOut(std::string& out);
     ~JsonOut();
+    // After a flush: the file is closed elsewhere and is not touched again.
+    void release() { out_ = nullptr; }
     JsonOut(const JsonOut&) = delete;
     JsonOut& operator=(const JsonOut&) = delete;
 

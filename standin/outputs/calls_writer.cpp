@@ -71,27 +71,17 @@ std::string call_json(const HostCall& call) {
     return out + '}';
 }
 
-CallsWriter::CallsWriter(const std::string& path)
-    : path_(path), file_(path == "-" ? stdout : std::fopen(path.c_str(), "w")) {
-    if (file_ == nullptr) throw std::runtime_error("--calls: cannot write '" + path + "'");
-}
-
-CallsWriter::~CallsWriter() {
-    if (file_ != nullptr && file_ != stdout) std::fclose(file_);
-}
+CallsWriter::CallsWriter(const std::string& path) : file_("--calls", path) {}
 
 void CallsWriter::write(const CallLog& log) {
     for (const HostCall& call : log.calls()) {
         const std::string line = call_json(call) + '\n';
-        std::fwrite(line.data(), 1, line.size(), file_);
+        std::fwrite(line.data(), 1, line.size(), file_.get());
     }
 }
 
 void CallsWriter::close() {
-    const bool failed = std::ferror(file_) != 0 || std::fflush(file_) != 0;
-    if (file_ != stdout) std::fclose(file_);
-    file_ = nullptr;
-    if (failed) throw std::runtime_error("--calls: writing '" + path_ + "' failed");
+    file_.commit();
 }
 
 }  // namespace standin

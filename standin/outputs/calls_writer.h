@@ -5,6 +5,7 @@
 #include <string>
 
 #include "standin/core/call_log.h"
+#include "standin/outputs/output_file.h"
 
 namespace standin {
 
@@ -20,18 +21,18 @@ public:
     // path "-": standard output. Throws std::runtime_error when the file
     // cannot be written.
     explicit CallsWriter(const std::string& path);
-    ~CallsWriter();
+    ~CallsWriter() = default;  // the file left out unless close() was reached
     CallsWriter(const CallsWriter&) = delete;
     CallsWriter& operator=(const CallsWriter&) = delete;
 
     // Writes the calls the log holds, in order.
     void write(const CallLog& log);
-    // Throws std::runtime_error when anything written was lost.
+    // The file appears, whole, only now. Throws std::runtime_error when
+    // anything written was lost.
     void close();
 
 private:
-    std::string path_;
-    std::FILE* file_;
+    OutputFile file_;
 };
 
 }  // namespace standin

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <filesystem>
 #include <stdexcept>
+#include <utility>
 
 namespace standin {
 
@@ -23,6 +24,50 @@ void write_file_atomically(const std::string& option, const std::string& path,
         std::remove(temporary.c_str());
         throw std::runtime_error(option + ": cannot write '" + path + "': " + std::strerror(why));
     }
+}
+
+OutputFile::OutputFile(std::string option, std::string path)
+    : option_(std::move(option)), path_(std::move(path)) {
+    if (path_ == "-") {
+        file_ = stdout;
+        return;
+    }
+    temporary_ = path_ + ".part" + std::to_string(::getpid());
+    file_ = std::fopen(temporary_.c_str(), "wb");
+    if (file_ == nullptr)
+        throw std::runtime_error(option_ + ": cannot write '" + path_ +
+                                 "': " + std::strerror(errno));
+}
+
+OutputFile::~OutputFile() {
+    if (file_ == nullptr || temporary_.empty()) return;
+    std::fclose(file_);
+    std::remove(temporary_.c_str());
+}
+
+void OutputFile::commit() {
+    if (temporary_.empty()) {
+        check_standard_output(file_, option_ + " -");
+        return;
+    }
+    errno = 0;
+    const bool failed = std::ferror(file_) != 0;
+    const int error = errno;
+    const bool closed = std::fclose(file_) == 0;
+    file_ = nullptr;
+    if (failed || !closed || std::rename(temporary_.c_str(), path_.c_str()) != 0) {
+        const int why = errno != 0 ? errno : error;
+        std::remove(temporary_.c_str());
+        throw std::runtime_error(option_ + ": cannot write '" + path_ + "'" +
+                                 (why != 0 ? std::string(": ") + std::strerror(why) : ""));
+    }
+}
+
+void check_standard_output(std::FILE* out, const std::string& what) {
+    errno = 0;
+    if (std::fflush(out) != 0 || std::ferror(out) != 0)
+        throw std::runtime_error(what + ": standard output cannot be written" +
+                                 (errno != 0 ? std::string(": ") + std::strerror(errno) : ""));
 }
 
 void check_output_folder(const std::string& option, const std::string& path) {

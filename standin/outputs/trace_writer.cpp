@@ -146,20 +146,15 @@ constexpr std::size_t kQueuedRecords = 512;
 
 TraceWriter::TraceWriter(TraceSettings settings)
     : settings_(std::move(settings)),
-      file_(settings_.path == "-" ? stdout : std::fopen(settings_.path.c_str(), "wb")),
-      own_file_(settings_.path != "-"),
-      json_(file_ != nullptr ? file_ : stdout),
+      file_(settings_.option, settings_.path),
+      json_(file_.get()),
       queue_(kQueuedRecords) {
-    if (file_ == nullptr)
-        throw std::runtime_error("--trace: cannot write '" + settings_.path +
-                                 "': " + std::strerror(errno));
     writer_ = std::thread([this] { writer_loop(); });
 }
 
 TraceWriter::~TraceWriter() {
     stop();
     json_.flush();
-    if (own_file_) std::fclose(file_);
 }
 
 void TraceWriter::stop() {
@@ -407,7 +402,11 @@ void TraceWriter::finish(RunEnd& end) {
     });
     stop();
     if (!json_.flush() || writer_failed_)
-        throw std::runtime_error("--trace: cannot write '" + settings_.path + "'");
+        throw std::runtime_error(
+            settings_.option + (settings_.path == "-" ? " -: standard output cannot be written"
+                                                      : ": cannot write '" + settings_.path + "'"));
+    json_.release();
+    file_.commit();
     if (settings_.listed && settings_.path != "-") end.files.emplace_back("trace", settings_.path);
 }
 

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "standin/json/json_out.h"
+#include "standin/outputs/output_file.h"
 #include "standin/outputs/slot_queue.h"
 #include "standin/snapshot/run_observer.h"
 
@@ -22,16 +23,18 @@ namespace standin {
 constexpr int kTraceFormat = 1;
 
 struct TraceSettings {
-    std::string path;          // "-": standard output
-    bool listed = true;        // named among the files written (not the replay's own)
-    int keep_every = 1;        // [steps] between kept step records
-    double last = INFINITY;    // [s] a step ending at or after this is kept
-    std::string options_json;  // the run's options, as the header shows them
+    std::string path;                // "-": standard output
+    std::string option = "--trace";  // named in messages (--replay for the page's own)
+    bool listed = true;              // named among the files written (not the replay's own)
+    int keep_every = 1;              // [steps] between kept step records
+    double last = INFINITY;          // [s] a step ending at or after this is kept
+    std::string options_json;        // the run's options, as the header shows them
 };
 
 class TraceWriter : public RunObserver {
 public:
-    // Throws std::runtime_error when the file cannot be opened.
+    // The file appears, whole, only at finish(). Throws std::runtime_error
+    // naming the option when it cannot be opened.
     explicit TraceWriter(TraceSettings settings);
     ~TraceWriter() override;
     TraceWriter(const TraceWriter&) = delete;
@@ -77,8 +80,7 @@ private:
     };
 
     TraceSettings settings_;
-    std::FILE* file_;
-    bool own_file_;
+    OutputFile file_;
     JsonOut json_;
     std::vector<std::vector<std::string>> animation_names_;  // per vessel
     std::vector<std::string> vessel_names_;                  // UTF-8

@@ -1,11 +1,10 @@
 #include "standin/replay/trace_replay.h"
 
-#include <cerrno>
-#include <cstdlib>
 #include <fstream>
 #include <string_view>
 
 #include "standin/replay/replay_writer.h"
+#include "standin/replay/trace_check.h"
 
 namespace standin {
 
@@ -19,17 +18,6 @@ std::string string_field(std::string_view line, std::string_view key) {
     const auto from = at + pattern.size();
     const auto to = line.find('"', from);
     return to == std::string_view::npos ? std::string() : std::string(line.substr(from, to - from));
-}
-
-// The number of "t": at its first appearance (a record's own time: the
-// writer puts it before any nested object that has one).
-bool time_field(const std::string& line, double& t) {
-    const auto at = line.find("\"t\":");
-    if (at == std::string::npos) return false;
-    errno = 0;
-    char* end = nullptr;
-    t = std::strtod(line.c_str() + at + 4, &end);
-    return end != line.c_str() + at + 4 && errno == 0;
 }
 
 }  // namespace
@@ -48,25 +36,24 @@ TraceReplayResult write_replay_from_trace(const std::filesystem::path& trace,
     std::string line, mesh = "krv/krv";
     std::getline(in, line);
     if (!line.empty() && line.back() == '\r') line.pop_back();
-    if (string_field(line, "type") != "header") {
+    // Every line checked before it reaches the page: a page that cannot
+    // show is refused here, naming the line.
+    TraceCheck check;
+    const auto refuse = [&](int number, const std::string& what) {
         r.bad_trace = true;
-        r.error = trace.string() + ":1: the first record is not a trace header";
+        r.error = trace.string() + ":" + std::to_string(number) + ": " + what;
         return r;
-    }
+    };
+    if (std::string what = check.line(line); !what.empty()) return refuse(1, what);
     if (const std::string m = string_field(line, "mesh"); !m.empty()) mesh = m;
     ReplayWriter writer(template_file, installation, mesh);
     writer.add(TraceRecordKind::header, 0.0, line);
     for (int number = 2; std::getline(in, line); ++number) {
         if (!line.empty() && line.back() == '\r') line.pop_back();
         if (line.empty()) continue;
-        const std::string type = string_field(line, "type");
-        double t = 0.0;
-        if (line.front() != '{' || line.back() != '}' || type.empty() || !time_field(line, t)) {
-            r.bad_trace = true;
-            r.error = trace.string() + ":" + std::to_string(number) +
-                      ": not a trace record with a type and a time";
-            return r;
-        }
+        if (std::string what = check.line(line); !what.empty()) return refuse(number, what);
+        const std::string& type = check.type();
+        const double t = check.time();
         const auto kind = type == "step"  ? TraceRecordKind::step
                           : type == "end" ? TraceRecordKind::end
                                           : TraceRecordKind::event;
@@ -75,6 +62,11 @@ TraceReplayResult write_replay_from_trace(const std::filesystem::path& trace,
     if (in.bad()) {
         r.bad_trace = true;
         r.error = trace.string() + ": read error";
+        return r;
+    }
+    if (std::string what = check.finish(); !what.empty()) {
+        r.bad_trace = true;
+        r.error = trace.string() + ": " + what;
         return r;
     }
     r.ok = writer.write(out, &r.error);

@@ -4,14 +4,21 @@
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <utility>
 
 #include "standin/core/thruster_group_names.h"
 #include "standin/run/fault_spec.h"
+#include "standin/run/run_file.h"
 #include "standin/station/longitude_text.h"
 
 namespace standin {
 
 namespace {
+
+// [s] no step is shorter (the run's times may ask for a longer one).
+constexpr double kShortestStep = 1e-6;
 
 double number(const std::string& option, const std::string& text) {
     errno = 0;
@@ -78,10 +85,9 @@ WarpCommand warp(const std::string& text) {
     w.time = number("--warp", parts[0]);
     w.dt = number("--warp", parts[1]);
     w.text = text;
-    if (w.time < 0.0 || !(w.dt > 0.0 && w.dt <= 86400.0))
+    if (w.time < 0.0 || !(w.dt >= kShortestStep && w.dt <= 86400.0))
         throw OptionsError("--warp " + text +
-                           ": the time must not be negative and the step above 0 and at most "
-                           "86400 s");
+                           ": the time must not be negative and the step from 1e-6 s to 86400 s");
     return w;
 }
 
@@ -151,9 +157,8 @@ struct Given {
 void convert(const Given& g, Options& o) {
     if (!g.dt.empty()) {
         o.dt = number("--dt", g.dt);
-        if (!(o.dt > 0.0 && o.dt <= 86400.0))
-            throw OptionsError("--dt: '" + g.dt +
-                               "': the step must be above 0 and at most 86400 s");
+        if (!(o.dt >= kShortestStep && o.dt <= 86400.0))
+            throw OptionsError("--dt: '" + g.dt + "': the step must be from 1e-6 s to 86400 s");
     }
     if (!g.until.empty()) o.until = number("--until", g.until);
     for (const auto& k : g.keys) o.keys.push_back(key_event(k));
@@ -190,9 +195,28 @@ std::string version_text() {
     return std::string("krvsim ") + KRV_VERSION + "\n";
 }
 
-CommandLine parse_command_line(const std::vector<std::string>& args,
-                               const std::string& default_modules,
-                               const std::string& default_scenario) {
+namespace {
+
+// The options that name files or folders: relative ones in a run file are
+// taken from its folder.
+bool names_a_path(const std::string& key) {
+    for (const char* k : {"scenario", "save", "trace", "summary", "calls", "replay", "poses",
+                          "poses-out", "svg", "modules"})
+        if (key == k) return true;
+    return false;
+}
+
+// One parse of args. `given`, when not null, gets the keys (long names
+// without "--", or "scenario") the args gave; `run_file` gets what a run
+// file may set: key -> (takes a list, is a flag).
+struct OptionKind {
+    bool list = false;
+    bool flag = false;
+};
+
+CommandLine parse_once(const std::vector<std::string>& args, const std::string& default_modules,
+                       const std::string& default_scenario,
+                       std::vector<std::pair<std::string, OptionKind>>* given) {
     CommandLine result;
     Options& o = result.options;
     o.modules = default_modules;
@@ -286,13 +310,13 @@ CommandLine parse_command_line(const std::vector<std::string>& args,
     one(app.add_option("--modules", o.modules,
                        "folder of the vessel modules (default " + default_modules + ")"))
         ->type_name("DIR");
-    app.set_config("--config", "",
-                   "read options from a run file (TOML or INI: key = value, "
-                   "e.g. key = [\"5:G\", \"20:K\"])")
+    std::string config;
+    one(app.add_option("--config", config,
+                       "read options from a run file: key = value lines, e.g. dt = 0.5, key = "
+                       "[\"5:G\", \"20:K\"]; paths in it are taken from its folder; the "
+                       "command line's options replace the file's"))
         ->type_name("FILE");
     app.set_version_flag("--version", KRV_VERSION);
-    // A misspelt name in a run file is an error, as on the command line.
-    app.allow_config_extras(CLI::config_extras_mode::error);
     app.footer(
         "HUD frames go to standard output: a header line with the time and the size, then one "
         "line per text: x y #RRGGBB text. A summary of the run goes to standard error. Exit "
@@ -321,15 +345,134 @@ CommandLine parse_command_line(const std::vector<std::string>& args,
         throw OptionsError("a second scenario '" + first + "' (only one may be named)");
     } catch (const CLI::ArgumentMismatch& e) {
         const std::string what = e.what();
-        throw OptionsError(what.substr(0, what.find(':')) + " needs a value");
+        // CLI11 says "NAME: At Most ..." or "Expected exactly N arguments to NAME, got M".
+        std::string name = what.substr(0, what.find(':'));
+        bool twice = what.find("At Most") != std::string::npos;
+        if (what.rfind("Expected", 0) == 0) {
+            const auto to = what.find(" to ");
+            const auto comma = what.find(", got ");
+            if (to != std::string::npos && comma != std::string::npos && comma > to) {
+                name = what.substr(to + 4, comma - to - 4);
+                twice = std::atoi(what.c_str() + comma + 6) > 1;
+            }
+        }
+        if (twice) throw OptionsError(name + ": given more than once (it takes one value)");
+        throw OptionsError(name + " needs a value");
     } catch (const CLI::ConfigError& e) {
         throw OptionsError(std::string("--config: ") + e.what());
     } catch (const CLI::ParseError& e) {
         throw OptionsError(e.what());
     }
-    if (auto* config = app.get_config_ptr(); config != nullptr && config->count() > 0)
-        o.config = config->as<std::string>();
+    for (const CLI::Option* opt : app.get_options()) {
+        if (opt->get_name() == "--help" || opt->get_name() == "--version" ||
+            opt->get_name() == "--config")
+            continue;
+        const bool flag = opt->get_expected_max() == 0;
+        std::string key = opt->get_name();
+        if (key.rfind("--", 0) == 0) key.erase(0, 2);
+        if (given != nullptr && opt->count() == 0)
+            given->push_back(
+                {key, {opt->get_multi_option_policy() == CLI::MultiOptionPolicy::TakeAll, flag}});
+        // An empty value is a mistake, not the option left out.
+        if (!flag)
+            for (const std::string& r : opt->results())
+                if (r.empty())
+                    throw OptionsError((key == "scenario" ? "the scenario" : opt->get_name()) +
+                                       ": an empty value");
+    }
     convert(g, o);
+    return result;
+}
+
+// The run file's entries as arguments, for the options the command line
+// leaves out (`open` lists them with their kinds).
+std::vector<std::string> run_file_args(
+    const std::string& file, const std::vector<std::pair<std::string, OptionKind>>& open) {
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(file, ec))
+        throw OptionsError("--config: '" + file + "' is not a readable file");
+    std::ifstream in(file, std::ios::binary);
+    if (!in) throw OptionsError("--config: '" + file + "' cannot be read");
+    const std::filesystem::path folder = std::filesystem::path(file).parent_path();
+    std::vector<std::string> out;
+    std::vector<std::pair<std::string, OptionKind>> all;
+    parse_once({}, "", "", &all);
+    std::vector<std::pair<std::string, int>> seen;
+    for (const RunFileEntry& e : read_run_file(in, file)) {
+        const std::string where = file + ":" + std::to_string(e.line) + ": ";
+        for (const auto& [key, line] : seen)
+            if (key == e.key)
+                throw OptionsError(where + "'" + e.key + "' given twice (first on line " +
+                                   std::to_string(line) + ")");
+        seen.emplace_back(e.key, e.line);
+        const auto find = [&](const std::vector<std::pair<std::string, OptionKind>>& in) {
+            for (const auto& entry : in)
+                if (entry.first == e.key) return &entry.second;
+            return static_cast<const OptionKind*>(nullptr);
+        };
+        const OptionKind* known = find(all);
+        if (known == nullptr)
+            throw OptionsError(where + "unknown key '" + e.key + "' (see krvsim --help)");
+        const OptionKind kind = *known;
+        const bool on_command_line = find(open) == nullptr;
+        if (e.values.size() != 1 && !kind.list)
+            throw OptionsError(where + "'" + e.key + "' takes one value, not a list of " +
+                               std::to_string(e.values.size()));
+        for (std::string v : e.values) {
+            if (v.empty()) throw OptionsError(where + "'" + e.key + "' has an empty value");
+            if (kind.flag && v != "true" && v != "false")
+                throw OptionsError(where + "'" + e.key + "' is true or false, not '" +
+                                   v.append("'"));
+            // Checked, but the command line's value replaces it.
+            if (on_command_line) continue;
+            if (kind.flag) {
+                if (v == "true") out.push_back("--" + e.key);
+                continue;
+            }
+            if (names_a_path(e.key) && v != "-" && std::filesystem::path(v).is_relative())
+                v = (folder / v).string();
+            if (e.key == "scenario") {
+                out.push_back(v[0] == '-' ? "./" + v : v);
+            } else {
+                out.push_back("--" + e.key + "=" + v);
+            }
+        }
+    }
+    return out;
+}
+
+}  // namespace
+
+CommandLine parse_command_line(const std::vector<std::string>& args,
+                               const std::string& default_modules,
+                               const std::string& default_scenario) {
+    // The run file is read here, once, so that its mistakes name its lines.
+    std::vector<std::string> rest;
+    std::string config;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        std::string file;
+        if (args[i] == "--config") {
+            if (i + 1 == args.size()) throw OptionsError("--config needs a value");
+            file = args[++i];
+        } else if (args[i].rfind("--config=", 0) == 0) {
+            file = args[i].substr(9);
+        } else {
+            rest.push_back(args[i]);
+            continue;
+        }
+        if (file.empty()) throw OptionsError("--config: an empty value");
+        if (!config.empty())
+            throw OptionsError("--config '" + file + "': one run file per run ('" +
+                               config.append("' already)"));
+        config = file;
+    }
+    if (config.empty()) return parse_once(rest, default_modules, default_scenario, nullptr);
+    std::vector<std::pair<std::string, OptionKind>> open;
+    CommandLine first = parse_once(rest, default_modules, default_scenario, &open);
+    if (!first.print.empty()) return first;
+    for (std::string& a : run_file_args(config, open)) rest.push_back(std::move(a));
+    CommandLine result = parse_once(rest, default_modules, default_scenario, nullptr);
+    result.options.config = config;
     return result;
 }
 

@@ -8,13 +8,14 @@
 
 namespace standin {
 
-std::vector<AnimationStates> read_pose_states(std::istream& in, const std::string& name) {
-    std::vector<AnimationStates> sets;
+bool read_pose_line(std::istream& in, const std::string& name, int& number,
+                    AnimationStates& states) {
     std::string line;
-    for (int number = 1; std::getline(in, line); ++number) {
+    while (std::getline(in, line)) {
+        ++number;
         std::istringstream words(line);
         std::string word;
-        AnimationStates states;
+        states.clear();
         while (words >> word) {
             if (states.empty() && word[0] == '#') break;
             errno = 0;
@@ -31,9 +32,17 @@ std::vector<AnimationStates> read_pose_states(std::istream& in, const std::strin
             }
             states.push_back(v);
         }
-        if (!states.empty()) sets.push_back(std::move(states));
+        if (!states.empty()) return true;
     }
     if (in.bad()) throw std::runtime_error(name + ": read error");
+    return false;
+}
+
+std::vector<AnimationStates> read_pose_states(std::istream& in, const std::string& name) {
+    std::vector<AnimationStates> sets;
+    AnimationStates states;
+    int number = 0;
+    while (read_pose_line(in, name, number, states)) sets.push_back(states);
     return sets;
 }
 

@@ -11,8 +11,13 @@
 
 namespace standin {
 
-// Throws std::runtime_error "name:line: ..." for a word that is not a
-// finite number.
+// The next line's set into `states`, `number` counting the lines read;
+// false at the end. Throws std::runtime_error "name:line: ..." for a word
+// that is not a finite number.
+bool read_pose_line(std::istream& in, const std::string& name, int& number,
+                    AnimationStates& states);
+
+// Every set at once. Throws as read_pose_line.
 std::vector<AnimationStates> read_pose_states(std::istream& in, const std::string& name);
 
 }  // namespace standin

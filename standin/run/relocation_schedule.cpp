@@ -12,6 +12,9 @@ namespace standin {
 
 namespace {
 
+// [deg] a gap this small is no move: the longitude as printed, to 0.01 deg.
+constexpr double kNoRelocationDeg = 0.005;
+
 // A burn edge the executor made, as an event.
 RunEvent burn_event(double t, std::size_t vessel, const ExecutedBurn& b, bool start) {
     RunEvent e;
@@ -36,6 +39,10 @@ RelocationSchedule::RelocationSchedule(const std::optional<RelocateCommand>& ord
                                                     order->orbits, order->time - world.sim_time());
         if (!o.plan)
             throw std::runtime_error("--relocate " + order->text + ": " + name + ": " + o.refusal);
+        // Burns of no length would still be reported over whole steps.
+        if (std::fabs(o.plan->gap) < kNoRelocationDeg)
+            throw std::runtime_error("--relocate " + order->text + ": " + name +
+                                     " is already there (within 0.005 deg); nothing to fly");
         Flight f;
         f.executor = std::make_unique<RelocationExecutor>(
             world, *v->record, RelocationOrder{order->time, order->target_lon, order->orbits});

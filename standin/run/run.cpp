@@ -3,15 +3,13 @@
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
-#include <fstream>
-#include <iostream>
 #include <memory>
 #include <stdexcept>
 #include <type_traits>
 
-#include "standin/animation/pose_export.h"
 #include "standin/core/vessel_report.h"
 #include "standin/json/latin1.h"
+#include "standin/loader/install_paths.h"
 #include "standin/outputs/calls_output.h"
 #include "standin/outputs/hud_output.h"
 #include "standin/outputs/output_file.h"
@@ -21,10 +19,11 @@
 #include "standin/outputs/run_summary.h"
 #include "standin/outputs/trace_writer.h"
 #include "standin/replay/replay_writer.h"
-#include "standin/run/install_paths.h"
 #include "standin/run/options_json.h"
-#include "standin/run/pose_states.h"
+#include "standin/run/output_paths.h"
+#include "standin/run/pose_output.h"
 #include "standin/run/relocation_schedule.h"
+#include "standin/run/run_checks.h"
 #include "standin/run/schedules.h"
 #include "standin/run/simulation.h"
 #include "standin/run/stop_signal.h"
@@ -99,27 +98,6 @@ struct ReplayTrace {
     ReplayTrace& operator=(const ReplayTrace&) = delete;
 };
 
-// --poses: the first vessel's mesh groups posed at each state set, instead
-// of a run. Throws std::runtime_error naming the file at fault.
-void write_poses(const Options& o, Simulation& sim, std::FILE* out) {
-    std::vector<AnimationStates> sets;
-    if (o.poses == "-") {
-        sets = read_pose_states(std::cin, "<stdin>");
-    } else {
-        std::ifstream in(o.poses);
-        if (!in) throw std::runtime_error("--poses: '" + o.poses + "' cannot be read");
-        sets = read_pose_states(in, o.poses);
-    }
-    if (sim.vessels().empty()) throw std::runtime_error("--poses: the scenario holds no vessel");
-    const std::string json = posed_groups_json(*sim.vessels().front()->record, 0, sets) + "\n";
-    if (o.poses_out.empty() || o.poses_out == "-") {
-        std::fwrite(json.data(), 1, json.size(), out);
-        if (std::fflush(out) != 0) throw std::runtime_error("--poses: standard output failed");
-    } else {
-        write_file_atomically("--poses-out", o.poses_out, json);
-    }
-}
-
 // [s] a relocation's event this close ahead is too close to step to.
 constexpr double kTinyStep = 1e-9;
 // Plots need no more points than a screen has pixels.
@@ -159,6 +137,7 @@ double end_time(const Options& o, OrbitalWorld& world) {
             "--until: the run would end past what a scenario can hold (TIME 3.2e9 s, the year "
             "2100)");
     check_times_within(o, start, until);
+    check_run_times(o, start, until, world.sim_mjd(), time_tolerance(o));
     return until;
 }
 
@@ -190,6 +169,7 @@ public:
           trace_path_(replay_trace_.path.empty() ? o.trace : replay_trace_.path) {
         check_outputs(o, paths_.replay_template);
         file_ = o.scenario.empty() ? paths_.default_scenario.string() : o.scenario;
+        check_output_paths(o, file_);
         for (const auto& f : o.faults) faults_.add(f);
         // One log of the host's calls serves the calls file and the trace;
         // the calls file is opened before the scenario is read.
@@ -205,7 +185,7 @@ public:
     Simulation& sim() { return *sim_; }
     double time() { return sim_->world().sim_time(); }
     double until() const { return until_; }
-    double eps() const { return 1e-3 * o_.dt; }
+    double eps() const { return time_tolerance(o_); }
 
     // The schedules and outputs the options ask for. Throws
     // std::runtime_error naming the option at fault.
@@ -276,6 +256,12 @@ public:
     // The schedules' last acts (the frames drawn at the end before the
     // samples', as a step's are not), every output's end, the summary on err.
     void finish(const char* reason, long steps) {
+        if (std::string(reason) == "until") {
+            // What is due at the end time itself: keys and modes, with no step after.
+            RunContext at_end{*sim_, observers_, eps()};
+            attitudes_->due(time(), time(), at_end);
+            keys_->due(time(), time(), at_end);
+        }
         RunEnd end;
         end.t = time();
         end.steps = steps;
@@ -284,6 +270,9 @@ public:
         for (auto s = schedules_.rbegin(); s != schedules_.rend(); ++s)
             (*s)->end(end.t, reason, run);
         observers_.finish(end);
+        if (text_out_ != nullptr)
+            check_standard_output(text_out_,
+                                  o_.report ? "--report and the HUD frames" : "the HUD frames");
         std::fputs(summary_->text(end).c_str(), err_);
     }
 
@@ -321,6 +310,9 @@ private:
     double start_ = 0.0, until_ = 0.0;
     std::vector<std::unique_ptr<Schedule>> schedules_;
     RelocationSchedule* relocation_ = nullptr;
+    AttitudeSchedule* attitudes_ = nullptr;
+    KeySchedule* keys_ = nullptr;
+    std::FILE* text_out_ = nullptr;  // HUD frames and reports; null when a stream has stdout
     WarpSchedule* warps_ = nullptr;
     std::vector<std::unique_ptr<RunObserver>> outputs_;
     Observers observers_;
@@ -356,15 +348,16 @@ void Flight::prepare(std::FILE* out) {
     // A trace or calls log on standard output has it to itself: the HUD
     // frames and reports are in the trace, or can be had from a run without
     // it.
-    std::FILE* text_out = o.trace == "-" || o.calls == "-" ? nullptr : out;
+    text_out_ = o.trace == "-" || o.calls == "-" ? nullptr : out;
+    std::FILE* text_out = text_out_;
     if (o.report && text_out != nullptr)
         for (SessionVessel* v : sim.vessels())
-            std::fputs(vessel_report(sim.host(), *v->record).c_str(), text_out);
+            std::fputs(name_to_utf8(vessel_report(sim.host(), *v->record)).c_str(), text_out);
 
     // An impossible relocation stops the run before any output exists.
     relocation_ = add(std::make_unique<RelocationSchedule>(o.relocate, sim));
-    add(std::make_unique<AttitudeSchedule>(o.attitudes));
-    add(std::make_unique<KeySchedule>(o.keys));
+    attitudes_ = add(std::make_unique<AttitudeSchedule>(o.attitudes));
+    keys_ = add(std::make_unique<KeySchedule>(o.keys));
     warps_ = add(std::make_unique<WarpSchedule>(o.warps, o.dt));
     add(std::make_unique<BurnSchedule>(o.burns, sim, err_));
     if (!o.svg.empty())
@@ -377,9 +370,9 @@ void Flight::prepare(std::FILE* out) {
     // from it, the calls last (finishing the others makes calls).
     add(std::make_unique<ProgressOutput>(start_, until_, o.progress));
     if (!trace_path_.empty())
-        add(std::make_unique<TraceWriter>(TraceSettings{trace_path_, replay_trace_.path.empty(),
-                                                        traced.trace_every, until_ - eps(),
-                                                        options_json(traced)}));
+        add(std::make_unique<TraceWriter>(TraceSettings{
+            trace_path_, replay_trace_.path.empty() ? "--trace" : "--replay",
+            replay_trace_.path.empty(), traced.trace_every, until_ - eps(), options_json(traced)}));
     add(std::make_unique<HudOutput>(text_out, o.svg));
     if (!o.svg.empty())
         add(std::make_unique<OverviewRecorder>(OverviewSettings{
@@ -400,13 +393,14 @@ void Flight::prepare(std::FILE* out) {
 
 int run(const Options& o, std::FILE* out, std::FILE* err) {
     try {
+        // From the start: a signal while loading ends the run as one later does.
+        const StopSignals stop;
         Flight flight(o, err);
         if (!o.poses.empty()) {
             write_poses(o, flight.sim(), out);
-            return 0;
+            return StopSignals::received() == 0 ? 0 : 128 + StopSignals::received();
         }
         flight.prepare(out);
-        const StopSignals stop;
         flight.begin();
         // Until the end: what is due, a step, its snapshot to the outputs.
         double t = flight.time();
@@ -420,7 +414,9 @@ int run(const Options& o, std::FILE* out, std::FILE* err) {
         }
         const int signal = StopSignals::received();
         flight.finish(signal == 0 ? "until" : "signal", steps);
-        return signal == 0 ? 0 : 128 + signal;
+        // A signal while the outputs were written: they are whole, the exit says so.
+        const int stopped = signal != 0 ? signal : StopSignals::received();
+        return stopped == 0 ? 0 : 128 + stopped;
     } catch (const ModuleLoadError& e) {
         std::fprintf(err, "krvsim: --modules %s: %s\n", o.modules.c_str(), e.what());
     } catch (const std::exception& e) {

@@ -177,7 +177,11 @@ void HudSchedule::due(double t, double /*step_end*/, RunContext& run) {
     for (; next_at_ < at.size() && at[next_at_] <= t + run.eps; ++next_at_) due = true;
     if (next_every_ <= t + run.eps) {
         due = true;
-        while (next_every_ <= t + run.eps) next_every_ += settings_.every;
+        // Counted, not stepped through: a catch-up loop over a period too
+        // small to move the time never ended.
+        const double every = settings_.every;
+        next_every_ += (std::floor((t + run.eps - next_every_) / every) + 1.0) * every;
+        if (next_every_ <= t + run.eps) next_every_ = std::nextafter(t + run.eps, INFINITY);
     }
     if (due) draw_huds(run, settings_.width, settings_.height, true);
 }

@@ -12,12 +12,14 @@ extern "C" void note_signal(int signal) {
     g_received = signal;
 }
 
+int g_depth = 0;  // StopSignals alive; the outermost installs and restores
 struct sigaction g_previous_int {};
 struct sigaction g_previous_term {};
 
 }  // namespace
 
 StopSignals::StopSignals() {
+    if (g_depth++ > 0) return;
     g_received = 0;
     struct sigaction action {};
     action.sa_handler = note_signal;
@@ -27,6 +29,7 @@ StopSignals::StopSignals() {
 }
 
 StopSignals::~StopSignals() {
+    if (--g_depth > 0) return;
     sigaction(SIGINT, &g_previous_int, nullptr);
     sigaction(SIGTERM, &g_previous_term, nullptr);
 }

@@ -1,5 +1,6 @@
 // Ctrl-C and SIGTERM end a run at the end of its current step, with every
-// output written: while a StopSignals lives, they only set a flag.
+// output written: while a StopSignals lives, they only set a flag. Nested
+// ones share the outermost's flag (krvsim's main holds one from its start).
 #pragma once
 
 namespace standin {

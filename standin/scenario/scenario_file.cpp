@@ -180,7 +180,11 @@ Scenario parse_scenario(const std::string& text, const std::string& file_name) {
     Parser parser(file_name);
     std::istringstream in(text);
     int number = 0;
-    for (std::string raw; std::getline(in, raw);) parser.line(++number, raw);
+    for (std::string raw; std::getline(in, raw);) {
+        // A byte-order mark some editors put first is not the text's.
+        if (number == 0 && raw.rfind("\xEF\xBB\xBF", 0) == 0) raw.erase(0, 3);
+        parser.line(++number, raw);
+    }
     return parser.finish();
 }
 

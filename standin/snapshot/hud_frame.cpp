@@ -13,7 +13,7 @@ std::string colour_hex(std::uint32_t colour) {
 
 void print_hud_frame(std::FILE* out, const HudFrame& frame) {
     std::fprintf(out, "HUD t=%.3f s %dx%d %s\n", frame.time, frame.width, frame.height,
-                 frame.vessel.c_str());
+                 name_to_utf8(frame.vessel).c_str());
     for (const auto& t : frame.texts)
         std::fprintf(out, "%d %d %s %s\n", t.x, t.y, colour_hex(t.colour).c_str(),
                      latin1_to_utf8(t.bytes).c_str());

@@ -231,14 +231,17 @@ TEST_F(ReplayWriterTest, ATraceFileReadBackOrItsBadLineNamed) {
         return standin::write_replay_from_trace(dir / "trace.jsonl", dir / "replay.html",
                                                 dir / "page.html", dir / "data");
     };
-    const std::string header = "{\"type\":\"header\",\"mesh\":\"m/m\"}\r\n";
-    auto r = from_trace(header + "{\"type\":\"step\",\"t\":1}\r\n\n{\"type\":\"end\",\"t\":1}\n");
+    const std::string header =
+        "{\"type\":\"header\",\"format\":1,\"mesh\":\"m/m\",\"vessels\":[{\"name\":\"A\"}]}\r\n";
+    const std::string step =
+        "{\"type\":\"step\",\"t\":1,\"vessels\":[{\"pos_m\":[0,0,0],\"q\":[1,0,0,0]}]}";
+    auto r = from_trace(header + step + "\r\n\n{\"type\":\"end\",\"t\":1}\n");
     ASSERT_TRUE(r.ok) << r.error;
     EXPECT_EQ(r.kept_steps, 1u);
     EXPECT_NE(get(dir / "replay.html").find("{\"type\":\"end\",\"t\":1}"), std::string::npos);
 
     fs::remove(dir / "replay.html");
-    r = from_trace(header + "{\"type\":\"step\",\"t\":1}\n{\"type\":\"step\"}\n");
+    r = from_trace(header + step + "\n{\"type\":\"step\"}\n");
     EXPECT_TRUE(!r.ok && r.bad_trace);
     EXPECT_NE(r.error.find("trace.jsonl:3:"), std::string::npos) << r.error;
     r = from_trace("{\"type\":\"step\",\"t\":1}\n");
