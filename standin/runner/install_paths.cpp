@@ -2,6 +2,10 @@
 
 #include <system_error>
 
+#if defined(_WIN32)
+#include <windows.h>
+#endif
+
 namespace standin {
 
 namespace {
@@ -31,10 +35,19 @@ InstallPaths install_paths_for(const fs::path& program) {
 }
 
 InstallPaths install_paths() {
+#if defined(_WIN32)
+    // Windows has no /proc: the program's own file from the loader.
+    std::wstring program(32768, L'\0');
+    const DWORD n = GetModuleFileNameW(nullptr, program.data(), DWORD(program.size()));
+    if (n == 0 || n >= program.size()) return build_tree_paths();
+    program.resize(n);
+    return install_paths_for(fs::path(program));
+#else
     std::error_code ec;
     const fs::path program = fs::read_symlink("/proc/self/exe", ec);
     if (ec) return build_tree_paths();
     return install_paths_for(program);
+#endif
 }
 
 }  // namespace standin

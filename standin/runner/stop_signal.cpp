@@ -12,9 +12,29 @@ extern "C" void note_signal(int signal) {
     g_received = signal;
 }
 
+}  // namespace
+
+#if defined(_WIN32)
+// Windows has no sigaction; its C runtime maps Ctrl-C to SIGINT.
+namespace {
+void (*g_previous_int)(int) = SIG_DFL;
+void (*g_previous_term)(int) = SIG_DFL;
+}  // namespace
+
+StopSignals::StopSignals() {
+    g_received = 0;
+    g_previous_int = std::signal(SIGINT, note_signal);
+    g_previous_term = std::signal(SIGTERM, note_signal);
+}
+
+StopSignals::~StopSignals() {
+    std::signal(SIGINT, g_previous_int);
+    std::signal(SIGTERM, g_previous_term);
+}
+#else
+namespace {
 struct sigaction g_previous_int {};
 struct sigaction g_previous_term {};
-
 }  // namespace
 
 StopSignals::StopSignals() {
@@ -30,6 +50,7 @@ StopSignals::~StopSignals() {
     sigaction(SIGINT, &g_previous_int, nullptr);
     sigaction(SIGTERM, &g_previous_term, nullptr);
 }
+#endif
 
 int StopSignals::received() {
     return g_received;
