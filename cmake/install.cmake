@@ -1,7 +1,8 @@
 # The install tree. Its root is a host installation folder: the module and
 # its data sit where the host resolves them by name (Modules/, Meshes/,
-# Textures/, Scenarios/). On Linux the stand-in host and krvsim come beside
-# them in bin/ and lib/, and krvsim finds the tree from its own location.
+# Textures/, Scenarios/). The stand-in host and krvsim come beside them in
+# bin/ and lib/ (on Windows both in bin/, where a program finds its DLLs),
+# and krvsim finds the tree from its own location.
 #
 # Components: "module" (what a host installation needs) and "standin" (the
 # stand-in host and its runner), e.g.
@@ -19,10 +20,11 @@ install(FILES
   DESTINATION Textures COMPONENT module)
 file(GLOB KRV_SAMPLE_SCENARIOS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/data/Scenarios/*.scn)
 install(FILES ${KRV_SAMPLE_SCENARIOS} DESTINATION Scenarios COMPONENT module)
-# Unpacked over a host installation the guide and licence keep to a folder
-# of their own, clear of other add-ons' files; the Linux tree is KRV's own.
+# Installed into a host's folder (a module built against the host's kit)
+# the guide and licence keep to a folder of their own, clear of other
+# add-ons' files; the stand-in's tree is KRV's own.
 set(KRV_DOC_DESTINATION .)
-if(WIN32)
+if(KRV_HOST_SDK_INCLUDE)
   set(KRV_DOC_DESTINATION Doc/KRV)
 endif()
 install(FILES ${CMAKE_SOURCE_DIR}/LICENSE ${CMAKE_SOURCE_DIR}/docs/README-player.md
@@ -32,7 +34,9 @@ if(TARGET krvsim)
   # The host library beside the program's folder, found through RPATH.
   set_target_properties(krvsim PROPERTIES INSTALL_RPATH "$ORIGIN/../lib")
   install(TARGETS krvsim RUNTIME DESTINATION bin COMPONENT standin)
-  install(TARGETS zenthar_host LIBRARY DESTINATION lib COMPONENT standin)
+  install(TARGETS zenthar_host
+    LIBRARY DESTINATION lib COMPONENT standin
+    RUNTIME DESTINATION bin COMPONENT standin)
   # The viewer's page, which krvsim --replay fills; built only where node is.
   if(TARGET replay_template)
     install(FILES ${CMAKE_BINARY_DIR}/viewer/replay_template.html DESTINATION share/krv

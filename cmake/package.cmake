@@ -1,8 +1,7 @@
 # The release archives, made by cpack in a build folder (scripts/package):
 #   KRV-<version>-linux-x86_64.tar.gz   module, data, stand-in host, krvsim
-#   KRV-<version>-windows-x64.zip       module and data (the mingw build)
-# The zip unpacks straight into a host installation folder; the tarball
-# unpacks into a folder of its own name.
+#   KRV-<version>-windows-x64.zip       the same, built with mingw-w64
+# Each unpacks into a folder of its own name.
 set(CPACK_PACKAGE_NAME KRV)
 set(CPACK_PACKAGE_VENDOR "The KRV developers")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "KRV vessel module for the Zenthar space-flight simulator")
@@ -11,7 +10,6 @@ set(CPACK_STRIP_FILES ON)
 if(WIN32)
   set(KRV_PACKAGE_PLATFORM windows-x64)
   set(CPACK_GENERATOR ZIP)
-  set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY OFF)
 else()
   set(KRV_PACKAGE_PLATFORM linux-${CMAKE_SYSTEM_PROCESSOR})
   set(CPACK_GENERATOR TGZ)

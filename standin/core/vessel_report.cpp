@@ -7,6 +7,14 @@
 #include "standin/core/standin_constants.h"
 #include "standin/mesh/mesh.h"
 
+// mingw-w64 builds the host with C99 printf (__USE_MINGW_ANSI_STDIO), whose
+// formats GCC checks as gnu_printf there; plain printf means msvcrt's.
+#if defined(__MINGW32__)
+#define KRV_PRINTF_FORMAT __MINGW_PRINTF_FORMAT
+#else
+#define KRV_PRINTF_FORMAT printf
+#endif
+
 namespace standin {
 
 namespace {
@@ -14,7 +22,7 @@ namespace {
 class Text {
 public:
     // printf-style; long lines are fine, the buffer grows.
-    __attribute__((format(printf, 2, 3))) void line(const char* format, ...) {
+    __attribute__((format(KRV_PRINTF_FORMAT, 2, 3))) void line(const char* format, ...) {
         va_list args;
         va_start(args, format);
         va_list again;

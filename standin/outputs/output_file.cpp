@@ -11,6 +11,23 @@
 
 namespace standin {
 
+namespace {
+
+// Puts `from` in place of `to`. Windows' C runtime refuses to rename onto a
+// file that exists; std::filesystem replaces it there.
+bool replace_file(const std::string& from, const std::string& to) {
+#if defined(_WIN32)
+    std::error_code ec;
+    std::filesystem::rename(from, to, ec);
+    if (ec) errno = EACCES;
+    return !ec;
+#else
+    return std::rename(from.c_str(), to.c_str()) == 0;
+#endif
+}
+
+}  // namespace
+
 void write_file_atomically(const std::string& option, const std::string& path,
                            const std::string& text) {
     const std::string temporary = path + ".part" + std::to_string(::getpid());
@@ -19,7 +36,7 @@ void write_file_atomically(const std::string& option, const std::string& path,
         throw std::runtime_error(option + ": cannot write '" + path + "': " + std::strerror(errno));
     const bool written = std::fwrite(text.data(), 1, text.size(), f) == text.size();
     const int error = errno;
-    if (std::fclose(f) != 0 || !written || std::rename(temporary.c_str(), path.c_str()) != 0) {
+    if (std::fclose(f) != 0 || !written || !replace_file(temporary, path)) {
         const int why = errno != 0 ? errno : error;
         std::remove(temporary.c_str());
         throw std::runtime_error(option + ": cannot write '" + path + "': " + std::strerror(why));
