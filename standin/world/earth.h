@@ -11,18 +11,20 @@ namespace standin {
 
 constexpr double kEarthMu = 3.986004418e14;  // [m^3/s^2] gravitational parameter
 constexpr double kEarthRadius = 6378137.0;   // [m] equatorial radius
-constexpr double kSecondsPerDay = 86400.0;   // [s]
+// [m] the reference ellipsoid's polar radius (flattening 1/298.257223563)
+constexpr double kEarthPolarRadius = kEarthRadius * (1.0 - 1.0 / 298.257223563);
+constexpr double kSecondsPerDay = 86400.0;  // [s]
 
 // The Earth rotation angle [rad] in [0, 2pi) at a Modified Julian Date,
 // taken as UT1 (the stand-in host keeps one time scale).
 double earth_rotation_angle(double mjd);
 
 // The unit direction from the Earth's centre to the Sun, in the global
-// frame, at a Modified Julian Date (taken as TT; the minute between the time
-// scales moves the Sun by under a thousandth of a degree).
+// frame, at a UTC Modified Julian Date (read by ERFA at TT, leap seconds
+// counted).
 VECTOR3 sun_direction(double mjd);
 
-// The Sun's distance from the Earth [m] at a Modified Julian Date.
+// The Sun's distance from the Earth [m] at a UTC Modified Julian Date.
 double sun_distance(double mjd);
 
 // The obliquity of the ecliptic [rad] at a Modified Julian Date.
