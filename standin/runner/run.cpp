@@ -205,6 +205,7 @@ int run(const Options& o, std::FILE* out, std::FILE* err) {
                        {recording ? &calls : nullptr, faults.empty() ? nullptr : &faults});
         OrbitalWorld& world = sim.world();
         world.set_attitude_hold(o.attitude_hold);
+        world.set_forces(ForceModel(o.forces, paths.data / "Gravity" / "egm2008_deg20.gfc"));
         const double start = world.sim_time();
         if (!o.poses.empty()) {
             write_poses(o, sim, out);

@@ -301,7 +301,11 @@ void TraceWriter::header(Simulation& sim, const std::string& scenario) {
         write_options(j, options_);
         j.key("start").raw('{').key("t", false).number(w.sim_time());
         j.key("mjd").number(w.sim_mjd());
-        j.raw('}').key("trace_every").integer(options_.trace_every).key("vessels").raw('[');
+        j.raw('}').key("trace_every").integer(options_.trace_every);
+        const ForceModel& f = w.forces();
+        j.key("forces").raw('{').key("set", false).string(f.selection().text());
+        j.key("gravity_model").string(f.gravity_model()).key("degree").integer(f.gravity_degree());
+        j.raw('}').key("vessels").raw('[');
         for (std::size_t i = 0; i < sim.vessels().size(); ++i) {
             if (i) j.raw(',');
             write_vessel_make_up(j, *sim.vessels()[i]->record, animation_names_[i]);
