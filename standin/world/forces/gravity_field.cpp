@@ -26,7 +26,7 @@ GravityField::GravityField(const GravityModel& model, int degree)
         throw std::invalid_argument("gravity degree " + std::to_string(degree) +
                                     " is outside the model's 0.." +
                                     std::to_string(std::min(model.max_degree, kMaxDegree)));
-    const std::size_t count = static_cast<std::size_t>((degree + 1) * (degree + 2) / 2);
+    const std::size_t count = coefficient_index(degree + 1, 0);
     c_.resize(count);
     s_.resize(count);
     for (int n = 0; n <= degree; ++n) {
@@ -36,7 +36,7 @@ GravityField::GravityField(const GravityModel& model, int degree)
             double ratio = 1.0;  // (n - m)! / (n + m)!
             for (int k = n - m + 1; k <= n + m; ++k) ratio /= k;
             const double scale = std::sqrt((m == 0 ? 1.0 : 2.0) * (2 * n + 1) * ratio);
-            const auto k = static_cast<std::size_t>(n * (n + 1) / 2 + m);
+            const auto k = coefficient_index(n, m);
             c_[k] = scale * model.c(n, m);
             s_[k] = scale * model.s(n, m);
         }
@@ -77,7 +77,7 @@ VECTOR3 GravityField::acceleration_ecef(const VECTOR3& r) const {
     double ax = 0.0, ay = 0.0, az = 0.0;
     for (int n = degree_; n >= 0; --n) {  // small terms first
         for (int m = n; m >= 0; --m) {
-            const auto k = static_cast<std::size_t>(n * (n + 1) / 2 + m);
+            const auto k = coefficient_index(n, m);
             const double c = c_[k], s = s_[k];
             if (m == 0) {
                 ax -= c * v[n + 1][1];

@@ -25,7 +25,7 @@ GravityModel read_gravity_file(const std::filesystem::path& path, int degree) {
     if (!in) throw GravityFileError(where + ": cannot be read");
     GravityModel g;
     g.max_degree = degree;
-    const std::size_t count = static_cast<std::size_t>((degree + 1) * (degree + 2) / 2);
+    const std::size_t count = coefficient_index(degree + 1, 0);
     g.c_bar.assign(count, 0.0);
     g.s_bar.assign(count, 0.0);
     std::vector<bool> seen(count, false);
@@ -68,8 +68,12 @@ GravityModel read_gravity_file(const std::filesystem::path& path, int degree) {
             fail("degree and order must be whole numbers with 0 <= M <= L");
         if (!to_number(ctext, c) || !to_number(stext, s)) fail("C and S must be numbers");
         if (l > degree) continue;
-        const auto k = static_cast<std::size_t>(l * (l + 1) / 2 + m);
-        if (seen[k]) fail("degree " + ltext + " order " + mtext + " given twice");
+        const auto k = coefficient_index(static_cast<int>(l), static_cast<int>(m));
+        if (seen[k]) {
+            std::string what = "degree ";
+            what.append(ltext).append(" order ").append(mtext).append(" given twice");
+            fail(what);
+        }
         seen[k] = true;
         g.c_bar[k] = c;
         g.s_bar[k] = s;
@@ -82,7 +86,7 @@ GravityModel read_gravity_file(const std::filesystem::path& path, int degree) {
     // Degree 1 is zero about the centre of mass; files may leave it out.
     for (int n = 0; n <= degree; ++n)
         for (int m = 0; m <= n && n != 1; ++m)
-            if (!seen[static_cast<std::size_t>(n * (n + 1) / 2 + m)])
+            if (!seen[coefficient_index(n, m)])
                 fail("no coefficients for degree " + std::to_string(n) + " order " +
                      std::to_string(m));
     return g;

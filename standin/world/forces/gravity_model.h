@@ -9,6 +9,12 @@
 
 namespace standin {
 
+// Where degree n, order m sits in a triangle of coefficients.
+inline std::size_t coefficient_index(int n, int m) {
+    const auto un = static_cast<std::size_t>(n);
+    return un * (un + 1) / 2 + static_cast<std::size_t>(m);
+}
+
 struct GravityModel {
     std::string name;       // the header's modelname
     double gm_m3_s2 = 0.0;  // the model's own gravitational parameter
@@ -16,8 +22,8 @@ struct GravityModel {
     int max_degree = 0;     // highest degree read
     // Fully normalized coefficients, index n * (n + 1) / 2 + m.
     std::vector<double> c_bar, s_bar;
-    double c(int n, int m) const { return c_bar[static_cast<std::size_t>(n * (n + 1) / 2 + m)]; }
-    double s(int n, int m) const { return s_bar[static_cast<std::size_t>(n * (n + 1) / 2 + m)]; }
+    double c(int n, int m) const { return c_bar[coefficient_index(n, m)]; }
+    double s(int n, int m) const { return s_bar[coefficient_index(n, m)]; }
 };
 
 // A bad gravity file; what() is "FILE:LINE: what is wrong".
