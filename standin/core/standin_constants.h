@@ -3,7 +3,9 @@
 
 namespace standin {
 
-constexpr double kSiderealDay = 86164.09;    // [s] the Earth's rotation period
+// [s] the Earth's rotation period: one turn of the Earth rotation angle
+// (IAU 2000), whose rate is 1.00273781191135448 turns per UT1 day.
+constexpr double kSiderealDay = 86400.0 / 1.00273781191135448;
 constexpr double kEarthMu = 3.986004418e14;  // [m^3/s^2] the Earth's gravitational parameter
 constexpr double kEarthRadius = 6378137.0;   // [m] the Earth's equatorial radius
 constexpr double kTwoPi = 6.283185307179586;

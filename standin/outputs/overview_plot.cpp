@@ -225,7 +225,10 @@ std::vector<double> column(const std::vector<OverviewSample>& samples,
 
 void overview_truth(double mean_lon_deg, double period, double target_lon, double& drift_rate,
                     double& orbits_required) {
-    drift_rate = (kSiderealDay - period) / kSiderealDay * 360.0;
+    // The module's own figure for a geostationary period, not the Earth's
+    // rotation period the world turns by (86164.0989 s).
+    constexpr double kModuleGeoPeriod = 86164.09;  // [s]
+    drift_rate = (kModuleGeoPeriod - period) / kModuleGeoPeriod * 360.0;
     double east = std::fmod(target_lon - mean_lon_deg, 360.0);
     if (east < 0.0) east += 360.0;
     if (drift_rate > 0.0)

@@ -218,7 +218,14 @@ void TraceWriter::header(const RunHeader& h) {
         j.raw('}').key("world").raw('{').key("earth_radius_m", false).number(kEarthRadius);
         j.key("geostationary_radius_m").number(geostationary_radius());
         j.key("sidereal_day_s").number(kSiderealDay).raw('}');
-        j.key("trace_every").integer(settings_.keep_every).key("vessels").raw('[');
+        j.key("trace_every").integer(settings_.keep_every);
+        if (h.forces != nullptr) {
+            const ForceModel& f = *h.forces;
+            j.key("forces").raw('{').key("set", false).string(f.selection().text());
+            j.key("gravity_model").string(f.gravity_model()).key("degree").integer(f.gravity_degree());
+            j.raw('}');
+        }
+        j.key("vessels").raw('[');
         for (std::size_t i = 0; i < h.vessels.size(); ++i) {
             if (i) j.raw(',');
             write_vessel_make_up(j, *h.vessels[i], animation_names_[i]);

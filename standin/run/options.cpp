@@ -149,7 +149,7 @@ void whole_steps(const std::string& option, const std::string& text, int& out) {
 
 // The texts as given, checked and converted once CLI11 has sorted them.
 struct Given {
-    std::string dt, until, hud, hud_every, trace_every, trace_lines_every;
+    std::string dt, until, hud, hud_every, trace_every, trace_lines_every, forces;
     std::vector<std::string> keys, burns, hud_at, faults, warps, attitudes, relocations;
     bool no_hold = false, no_progress = false;
 };
@@ -185,6 +185,13 @@ void convert(const Given& g, Options& o) {
         throw OptionsError("--replay: the page is made from the trace; give --trace a file, not -");
     if (!o.poses_out.empty() && o.poses.empty())
         throw OptionsError("--poses-out: needs --poses STATES");
+    if (!g.forces.empty()) {
+        try {
+            o.forces = parse_forces(g.forces);
+        } catch (const ForcesError& e) {
+            throw OptionsError("--forces " + g.forces + ": " + e.what());
+        }
+    }
     o.attitude_hold = !g.no_hold;
     o.progress = !g.no_progress;
 }
@@ -256,6 +263,11 @@ CommandLine parse_once(const std::vector<std::string>& args, const std::string& 
                         "at TIME, plan and fly a move to LON (e.g. 102W) in ORBITS drift orbits: "
                         "turn, start burn, drift, stop burn"))
         ->type_name("TIME:LON:ORBITS");
+    one(app.add_option("--forces", g.forces,
+                       "the forces: two-body (the default, in closed form), or any of "
+                       "gravity[:N] (EGM2008 to degree N, 2..20, default 8), moon, sun, srp "
+                       "(sunlight's pressure), comma-separated; all: every one"))
+        ->type_name("LIST");
     one(app.add_option("--hud", g.hud, "HUD size in pixels (default 1024x768)"))
         ->type_name("WIDTHxHEIGHT");
     each(app.add_option("--hud-at", g.hud_at, "draw the HUD at TIME; repeatable"))

@@ -10,6 +10,7 @@
 #include "standin/core/fault_schedule.h"
 #include "standin/run/key_spec.h"
 #include "standin/world/attitude_mode.h"
+#include "standin/world/forces/force_model.h"
 
 namespace standin {
 
@@ -58,6 +59,7 @@ struct Options {
     std::vector<WarpCommand> warps;
     std::vector<AttitudeCommand> attitudes;
     std::optional<RelocateCommand> relocate;
+    ForceSelection forces;  // default: two-body
     int hud_width = 1024;
     int hud_height = 768;
     std::vector<double> hud_at;       // [s]

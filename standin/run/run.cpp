@@ -81,6 +81,7 @@ RunHeader run_header(Simulation& sim, const std::string& scenario) {
         h.names.push_back(name_to_utf8(v->record->name));
     }
     h.file_names = vessel_file_names(sim);
+    h.forces = &sim.world().forces();
     return h;
 }
 
@@ -179,6 +180,8 @@ public:
             read_scenario_file(file_), o.modules, paths_.data,
             HostHooks{recording_ ? &calls_ : nullptr, faults_.empty() ? nullptr : &faults_});
         sim_->world().set_attitude_hold(o.attitude_hold);
+        sim_->world().set_forces(
+            ForceModel(o.forces, paths_.data / "Gravity" / "egm2008_deg20.gfc"));
         start_ = sim_->world().sim_time();
     }
 

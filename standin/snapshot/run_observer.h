@@ -10,6 +10,7 @@
 #include "standin/core/vessel_record.h"
 #include "standin/snapshot/run_event.h"
 #include "standin/snapshot/step_snapshot.h"
+#include "standin/world/forces/force_model.h"
 
 namespace standin {
 
@@ -20,6 +21,7 @@ struct RunHeader {
     std::vector<const VesselRecord*> vessels;  // their make-up; read only
     std::vector<std::string> names;            // UTF-8
     std::vector<std::string> file_names;       // each vessel's part of a file name
+    const ForceModel* forces = nullptr;        // what moves the vessels
 };
 
 struct RunEnd {

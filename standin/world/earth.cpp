@@ -5,6 +5,8 @@
 
 #include <cmath>
 
+#include "standin/world/forces/sun_moon.h"
+
 namespace standin {
 
 namespace {
@@ -15,12 +17,13 @@ constexpr double kMjdZero = 2400000.5;  // [days] Julian Date of MJD 0
 // frame: ERFA's Earth ephemeris gives the Earth about the Sun with the
 // celestial reference axes; the celestial-to-intermediate matrix of the
 // date turns those onto the equator of the date and its origin.
-VECTOR3 sun_from_earth_au(double mjd) {
+VECTOR3 sun_from_earth_au(double mjd_utc) {
+    const double tt = tt_from_utc(mjd_utc);
     double pvh[2][3];
     double pvb[2][3];
-    eraEpv00(kMjdZero, mjd, pvh, pvb);
+    eraEpv00(kMjdZero, tt, pvh, pvb);
     double rc2i[3][3];
-    eraC2i06a(kMjdZero, mjd, rc2i);
+    eraC2i06a(kMjdZero, tt, rc2i);
     double gcrs[3] = {-pvh[0][0], -pvh[0][1], -pvh[0][2]};
     double cirs[3];
     eraRxp(rc2i, gcrs, cirs);
@@ -45,7 +48,7 @@ double sun_distance(double mjd) {
 }
 
 double ecliptic_obliquity(double mjd) {
-    return eraObl06(kMjdZero, mjd);
+    return eraObl06(kMjdZero, tt_from_utc(mjd));
 }
 
 }  // namespace standin

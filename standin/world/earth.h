@@ -10,6 +10,8 @@
 
 namespace standin {
 
+// [m] the reference ellipsoid's polar radius (flattening 1/298.257223563)
+constexpr double kEarthPolarRadius = kEarthRadius * (1.0 - 1.0 / 298.257223563);
 constexpr double kSecondsPerDay = 86400.0;  // [s]
 
 // The Earth rotation angle [rad] in [0, 2pi) at a Modified Julian Date,
@@ -17,11 +19,11 @@ constexpr double kSecondsPerDay = 86400.0;  // [s]
 double earth_rotation_angle(double mjd);
 
 // The unit direction from the Earth's centre to the Sun, in the global
-// frame, at a Modified Julian Date (taken as TT; the minute between the time
-// scales moves the Sun by under a thousandth of a degree).
+// frame, at a UTC Modified Julian Date (read by ERFA at TT, leap seconds
+// counted).
 VECTOR3 sun_direction(double mjd);
 
-// The Sun's distance from the Earth [m] at a Modified Julian Date.
+// The Sun's distance from the Earth [m] at a UTC Modified Julian Date.
 double sun_distance(double mjd);
 
 // The obliquity of the ecliptic [rad] at a Modified Julian Date.

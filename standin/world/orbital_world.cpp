@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <utility>
 
 #include "standin/animation/dish_pointing.h"
 #include "standin/core/earth_name.h"
@@ -10,8 +11,10 @@
 #include "standin/core/standin_constants.h"
 #include "standin/core/vessel_record.h"
 #include "standin/world/earth.h"
+#include "standin/world/forces/solar_pressure.h"
 #include "standin/world/kepler.h"
 #include "standin/world/orbital_elements.h"
+#include "standin/world/propagator.h"
 #include "standin/world/rigid_body.h"
 #include "standin/world/thrust_model.h"
 #include "standin/world/vec3.h"
@@ -23,14 +26,41 @@ namespace {
 // Longest substep of the integrator while thrust acts [s]; a 500 N burn on
 // a 3 t vessel changes little within it, and coasting needs none.
 constexpr double kPoweredSubstep = 0.5;
-// Longest substep for an open (escaping) orbit, which has no closed form here.
-constexpr double kOpenOrbitSubstep = 10.0;
+// Events kept for a runner that does not take them.
+constexpr std::size_t kMostEvents = 10000;
 // Below this body rate [rad/s] the attitude hold counts the vessel as still.
 constexpr double kHoldDeadband = 1e-9;
-// The sidereal day [s]: the period of a geostationary orbit.
 
 bool is_attitude_group(THGROUP_TYPE t) {
     return t >= THGROUP_ATT_PITCHUP && t <= THGROUP_ATT_BANKRIGHT;
+}
+
+// Inside the reference ellipsoid: the Earth's surface, mountains aside.
+double ellipsoid_level(const VECTOR3& r) {
+    constexpr double a = kEarthRadius, b = kEarthPolarRadius;
+    return (r.x * r.x + r.y * r.y) / (a * a) + r.z * r.z / (b * b);
+}
+
+bool below_surface(const VECTOR3& r) {
+    return ellipsoid_level(r) < 1.0;
+}
+
+// The point of the surface straight below r.
+VECTOR3 onto_surface(const VECTOR3& r) {
+    return (1.0 / std::sqrt(ellipsoid_level(r))) * r;
+}
+
+// The closest approach [m] to the Earth's centre of a two-body orbit.
+double periapsis_radius(const StateVector& s) {
+    const double h2 = dot(cross(s.r, s.v), cross(s.r, s.v));
+    const double r = norm(s.r);
+    const VECTOR3 e = (1.0 / kEarthMu) * cross(s.v, cross(s.r, s.v)) - (1.0 / r) * s.r;
+    return h2 / (kEarthMu * (1.0 + norm(e)));
+}
+
+VECTOR3 turned_about_z(const VECTOR3& a, double angle) {
+    const double c = std::cos(angle), s = std::sin(angle);
+    return {c * a.x - s * a.y, s * a.x + c * a.y, a.z};
 }
 
 }  // namespace
@@ -47,6 +77,13 @@ struct OrbitalWorld::Body {
     double epoch_time = 0.0;
     StateVector now;
     bool closed = true;
+    // Closed and clear of the surface: the two-body closed form holds.
+    bool kepler = true;
+    // The integrated orbit, when the closed form does not hold.
+    std::unique_ptr<Propagator> propagator;
+    bool landed = false;
+    VECTOR3 r_ecef{0.0, 0.0, 0.0};  // [m] where it rests, Earth-fixed
+    double lit = 1.0;               // sunlit fraction at the last step
     Quaternion q;
     VECTOR3 omega{0.0, 0.0, 0.0};
     AttitudeSteering steering;
@@ -198,9 +235,8 @@ std::vector<HostLineProblem> OrbitalWorld::finish_loading(VesselRecord& vessel) 
 void OrbitalWorld::vessel_ready(VesselRecord& vessel) {
     Body& b = body(vessel);
     if (!b.orbit_given) b.now = geostationary(285.0 / 360.0 * kTwoPi);
-    b.epoch = b.now;
-    b.epoch_time = time_;
-    b.closed = is_closed_orbit(b.now, kEarthMu);
+    new_epoch(b, time_);
+    b.lit = sunlit_fraction(b.now.r, forces_.ephemeris().sun_m(sim_mjd()));
     using Mode = AttitudeLine::Mode;
     const VECTOR3 along = unit(b.now.v);
     const VECTOR3 normal = unit(cross(b.now.r, b.now.v));
@@ -222,9 +258,63 @@ void OrbitalWorld::vessel_ready(VesselRecord& vessel) {
 
 void OrbitalWorld::place(const VesselRecord& vessel, const StateVector& s) {
     Body& b = body(vessel);
-    b.now = b.epoch = s;
-    b.epoch_time = time_;
-    b.closed = is_closed_orbit(s, kEarthMu);
+    b.landed = false;
+    b.now = s;
+    new_epoch(b, time_);
+}
+
+void OrbitalWorld::new_epoch(Body& b, double t) {
+    b.epoch = b.now;
+    b.epoch_time = t;
+    b.closed = is_closed_orbit(b.now, kEarthMu);
+    b.kepler = b.closed && periapsis_radius(b.now) > kEarthRadius;
+    b.propagator.reset();
+    if (!b.landed && below_surface(b.now.r)) land(b, onto_surface(b.now.r), t);
+}
+
+double OrbitalWorld::mjd_at(double t) const {
+    return mjd_at_zero_ + t / kSecondsPerDay;
+}
+
+void OrbitalWorld::set_forces(ForceModel forces) {
+    forces_ = std::move(forces);
+    for (auto& b : bodies_)
+        if (!b->landed) new_epoch(*b, time_);
+}
+
+std::vector<WorldEvent> OrbitalWorld::take_events() {
+    return std::exchange(events_, {});
+}
+
+bool OrbitalWorld::on_surface(const VesselRecord& vessel) const {
+    return body(vessel).landed;
+}
+
+double OrbitalWorld::sunlit(const VesselRecord& vessel) const {
+    return body(vessel).lit;
+}
+
+VesselSurface OrbitalWorld::surface_of(const Body& b) const {
+    return {b.q, b.record->cross_sections.value_or(VECTOR3{0.0, 0.0, 0.0}), b.record->total_mass()};
+}
+
+void OrbitalWorld::land(Body& b, const VECTOR3& r, double t) {
+    b.landed = true;
+    b.r_ecef = turned_about_z(r, -earth_rotation_angle(mjd_at(t)));
+    b.omega = {0.0, 0.0, 0.0};
+    b.propagator.reset();
+    if (events_.size() >= kMostEvents) events_.erase(events_.begin());
+    events_.push_back({WorldEvent::Kind::surface, b.record, t});
+    rest(b, t);
+}
+
+void OrbitalWorld::rest(Body& b, double t) const {
+    // On the ground, turning with the Earth.
+    constexpr double rate = kTwoPi / kSiderealDay;  // [rad/s]
+    b.now.r = turned_about_z(b.r_ecef, earth_rotation_angle(mjd_at(t)));
+    b.now.v = {-rate * b.now.r.y, rate * b.now.r.x, 0.0};
+    b.epoch = b.now;
+    b.epoch_time = t;
 }
 
 void OrbitalWorld::set_attitude(const VesselRecord& vessel, const Quaternion& q) {
@@ -361,18 +451,11 @@ void OrbitalWorld::hold_rates(Body& b, double h) {
 
 void OrbitalWorld::coast(Body& b, double from, double to) {
     const double h = to - from;
-    if (b.closed) {
+    if (b.kepler && forces_.closed_form())
         b.now = kepler_propagate(b.epoch, to - b.epoch_time, kEarthMu);
-    } else {
-        const int n = static_cast<int>(std::ceil(h / kOpenOrbitSubstep));
-        RigidBodyState s{b.now, b.q, {0.0, 0.0, 0.0}};
-        for (int i = 0; i < n; ++i)
-            s = integrate_step(s, {}, 1.0, {1.0, 1.0, 1.0}, h / n, kEarthMu);
-        b.now = s.orbit;
-        b.epoch = b.now;
-        b.epoch_time = to;
-    }
-    if (norm(b.omega) == 0.0) return;
+    else
+        integrate(b, from, to);
+    if (b.landed || norm(b.omega) == 0.0) return;
     const VECTOR3 pmi = b.record->pmi.value_or(VECTOR3{1.0, 1.0, 1.0});
     if (pmi.x == pmi.y && pmi.y == pmi.z) {
         // A spherical body keeps its body rates: the turn is exact.
@@ -384,6 +467,22 @@ void OrbitalWorld::coast(Body& b, double from, double to) {
     for (int i = 0; i < n; ++i) s = integrate_step(s, {}, 1.0, pmi, h / n, 0.0);
     b.q = s.attitude;
     b.omega = s.omega;
+}
+
+void OrbitalWorld::integrate(Body& b, double from, double to) {
+    if (!b.propagator) b.propagator = std::make_unique<Propagator>(b.now, from, tolerance_);
+    // The attitude and mass of the step's start serve the whole step.
+    const VesselSurface surface = surface_of(b);
+    const auto acceleration = [this, &surface](const VECTOR3& r, double t) {
+        return forces_.acceleration(r, mjd_at(t), surface);
+    };
+    const Propagator::Result out = b.propagator->advance(to, acceleration, below_surface);
+    if (out.surface_time_s) {
+        land(b, out.state.r, *out.surface_time_s);
+        rest(b, to);
+    } else {
+        b.now = out.state;
+    }
 }
 
 void OrbitalWorld::powered(Body& b, double from, double to) {
@@ -410,15 +509,27 @@ void OrbitalWorld::powered(Body& b, double from, double to) {
             s.omega = b.omega;
         }
         const double mass0 = v.total_mass();
+        // The other forces change little within a substep.
+        VECTOR3 perturbation{0.0, 0.0, 0.0};
+        if (!forces_.closed_form()) {
+            const VesselSurface surface{s.attitude, surface_of(b).cross_sections_m2, mass0};
+            const double r = norm(s.orbit.r);
+            perturbation = forces_.acceleration(s.orbit.r, mjd_at(from + i * h), surface) +
+                           (kEarthMu / (r * r * r)) * s.orbit.r;
+        }
         const ThrustLoad load = fire_thrusters(v, h);
-        s = integrate_step(s, load, mass0, pmi, h, kEarthMu);
+        s = integrate_step(s, load, mass0, pmi, h, kEarthMu, perturbation);
+        if (below_surface(s.orbit.r)) {
+            b.q = s.attitude;
+            land(b, onto_surface(s.orbit.r), from + (i + 1) * h);
+            rest(b, to);
+            return;
+        }
     }
     b.now = s.orbit;
     b.q = s.attitude;
     b.omega = s.omega;
-    b.epoch = b.now;
-    b.epoch_time = to;
-    b.closed = is_closed_orbit(b.now, kEarthMu);
+    new_epoch(b, to);
 }
 
 void OrbitalWorld::advance(double dt) {
@@ -426,6 +537,12 @@ void OrbitalWorld::advance(double dt) {
     const double t1 = t0 + dt;
     for (auto& bp : bodies_) {
         Body& b = *bp;
+        if (b.landed) {
+            // Resting on the ground: the thrusters no longer move it.
+            for (auto& t : b.record->thrusters) t.level = 0.0;
+            rest(b, t1);
+            continue;
+        }
         // Cut the step where a burn of this vessel starts or ends.
         std::vector<double> edges{t0, t1};
         for (const Burn& burn : burns_) {
@@ -451,7 +568,19 @@ void OrbitalWorld::advance(double dt) {
             else
                 coast(b, from, to);
             if (attitude_hold_ && norm(b.omega) < kHoldDeadband) b.omega = {0.0, 0.0, 0.0};
+            if (b.landed) {
+                rest(b, t1);
+                break;
+            }
         }
+        const double lit = sunlit_fraction(b.now.r, forces_.ephemeris().sun_m(mjd_at(t1)));
+        if ((lit < 1.0) != (b.lit < 1.0)) {
+            if (events_.size() >= kMostEvents) events_.erase(events_.begin());
+            events_.push_back(
+                {lit < 1.0 ? WorldEvent::Kind::eclipse_entry : WorldEvent::Kind::eclipse_exit,
+                 b.record, t1});
+        }
+        b.lit = lit;
     }
     time_ = t1;
     ++steps_;

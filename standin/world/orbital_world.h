@@ -1,8 +1,10 @@
 // The world the runner flies vessels in: the Earth at the global origin,
-// turning by the Earth rotation angle of the date; each vessel on its
-// two-body orbit about it, in closed form while it coasts and integrated
-// numerically while its thrusters fire; each vessel's attitude, turned by
-// its body rates and the thrusters' torques.
+// turning by the Earth rotation angle of the date; each vessel on its orbit
+// about it: two-body in closed form while it coasts, or integrated under the
+// chosen forces (the gravity field, the Moon, the Sun, sunlight's pressure),
+// and integrated numerically while its thrusters fire; each vessel's
+// attitude, turned by its body rates and the thrusters' torques. A vessel
+// that reaches the Earth's surface stops there and rests on it.
 #pragma once
 
 #include <memory>
@@ -11,6 +13,7 @@
 
 #include "standin/core/world.h"
 #include "standin/world/attitude_mode.h"
+#include "standin/world/forces/force_model.h"
 #include "standin/world/host_lines.h"
 #include "standin/world/quaternion.h"
 #include "standin/world/state_vector.h"
@@ -23,6 +26,18 @@ struct HostLineProblem {
     static constexpr std::size_t kWholeBlock = static_cast<std::size_t>(-1);
     std::size_t line = kWholeBlock;
     std::string message;
+};
+
+// What happened to a vessel within a step, for the runner's events.
+struct WorldEvent {
+    enum class Kind {
+        surface,        // reached the Earth's surface and stopped there
+        eclipse_entry,  // into the Earth's penumbra
+        eclipse_exit,   // back into full sunlight
+    };
+    Kind kind = Kind::surface;
+    const VesselRecord* vessel = nullptr;
+    double time = 0.0;  // [s] the step's end (surface: the moment it was reached)
 };
 
 class OrbitalWorld : public World {
@@ -76,6 +91,20 @@ public:
     // In the mode's attitude and still (the steering has let go).
     bool attitude_settled(const VesselRecord& vessel) const;
 
+    // ---- Forces
+    // From now on the vessels move under these forces; the default is the
+    // two-body world in closed form.
+    void set_forces(ForceModel forces);
+    const ForceModel& forces() const { return forces_; }
+    // The integrator's relative error per step (default 1e-14).
+    void set_tolerance(double relative) { tolerance_ = relative; }
+    // The vessels' events since the last call, in order.
+    std::vector<WorldEvent> take_events();
+    // The vessel has reached the Earth's surface and rests on it.
+    bool on_surface(const VesselRecord& vessel) const;
+    // The fraction of the Sun's disc the vessel sees (1: full sunlight).
+    double sunlit(const VesselRecord& vessel) const;
+
     // ---- What the world knows
     StateVector state(const VesselRecord& vessel) const;
     Quaternion attitude(const VesselRecord& vessel) const;
@@ -107,6 +136,12 @@ private:
     void set_levels(Body& b, double from, double to);
     void hold_rates(Body& b, double h);
     void coast(Body& b, double from, double to);
+    void integrate(Body& b, double from, double to);
+    void new_epoch(Body& b, double t);
+    void land(Body& b, const VECTOR3& r, double t);
+    void rest(Body& b, double t) const;
+    double mjd_at(double t) const;
+    VesselSurface surface_of(const Body& b) const;
     void powered(Body& b, double from, double to);
     Quaternion steering_target(const Body& b, const StateVector& s) const;
 
@@ -117,6 +152,9 @@ private:
     int earth_object_ = 0;  // its address is the Earth's handle
     std::vector<std::unique_ptr<Body>> bodies_;
     std::vector<Burn> burns_;
+    ForceModel forces_;
+    double tolerance_ = 1e-14;
+    std::vector<WorldEvent> events_;
 };
 
 }  // namespace standin

@@ -15,7 +15,7 @@ struct Derivative {
 };
 
 Derivative derivative(const RigidBodyState& s, const ThrustLoad& load, double mass,
-                      const VECTOR3& pmi, double mu) {
+                      const VECTOR3& pmi, double mu, const VECTOR3& perturbation) {
     const double r = norm(s.orbit.r);
     const VECTOR3 gravity = (-mu / (r * r * r)) * s.orbit.r;
     const VECTOR3 thrust = (1.0 / mass) * rotate(s.attitude, load.force);
@@ -26,7 +26,7 @@ Derivative derivative(const RigidBodyState& s, const ThrustLoad& load, double ma
     const VECTOR3 iw{inertia.x * s.omega.x, inertia.y * s.omega.y, inertia.z * s.omega.z};
     const VECTOR3 net = load.torque - cross(s.omega, iw);
     return {s.orbit.v,
-            gravity + thrust,
+            gravity + thrust + perturbation,
             {0.5 * qd.w, 0.5 * qd.x, 0.5 * qd.y, 0.5 * qd.z},
             {net.x / inertia.x, net.y / inertia.y, net.z / inertia.z}};
 }
@@ -41,13 +41,14 @@ RigidBodyState advanced(const RigidBodyState& s, const Derivative& d, double h) 
 }  // namespace
 
 RigidBodyState integrate_step(const RigidBodyState& s, const ThrustLoad& load, double mass0,
-                              const VECTOR3& pmi, double h, double mu) {
+                              const VECTOR3& pmi, double h, double mu,
+                              const VECTOR3& perturbation) {
     const double m_mid = mass0 - 0.5 * h * load.mass_flow;
     const double m_end = mass0 - h * load.mass_flow;
-    const Derivative k1 = derivative(s, load, mass0, pmi, mu);
-    const Derivative k2 = derivative(advanced(s, k1, 0.5 * h), load, m_mid, pmi, mu);
-    const Derivative k3 = derivative(advanced(s, k2, 0.5 * h), load, m_mid, pmi, mu);
-    const Derivative k4 = derivative(advanced(s, k3, h), load, m_end, pmi, mu);
+    const Derivative k1 = derivative(s, load, mass0, pmi, mu, perturbation);
+    const Derivative k2 = derivative(advanced(s, k1, 0.5 * h), load, m_mid, pmi, mu, perturbation);
+    const Derivative k3 = derivative(advanced(s, k2, 0.5 * h), load, m_mid, pmi, mu, perturbation);
+    const Derivative k4 = derivative(advanced(s, k3, h), load, m_end, pmi, mu, perturbation);
     auto combine = [h](double a, double b, double c, double d) {
         return h / 6.0 * (a + 2.0 * b + 2.0 * c + d);
     };

@@ -18,8 +18,10 @@ struct RigidBodyState {
 // One fourth-order Runge-Kutta step of h seconds under the Earth's gravity
 // (parameter mu) and a load that is constant in the vessel frame, the mass
 // falling linearly from mass0 [kg] at load.mass_flow. pmi: principal
-// moments of inertia per unit mass [m^2].
+// moments of inertia per unit mass [m^2]. perturbation [m/s^2]: the other
+// forces' acceleration, taken as constant over the step.
 RigidBodyState integrate_step(const RigidBodyState& s, const ThrustLoad& load, double mass0,
-                              const VECTOR3& pmi, double h, double mu);
+                              const VECTOR3& pmi, double h, double mu,
+                              const VECTOR3& perturbation = {0.0, 0.0, 0.0});
 
 }  // namespace standin

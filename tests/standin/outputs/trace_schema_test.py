@@ -6,6 +6,7 @@ back as well.
 
 usage: trace_schema_test.py KRVSIM SCHEMA SCENARIO_DIR"""
 import json
+import math
 import os
 import re
 import subprocess
@@ -71,8 +72,11 @@ def main():
         "dishes": [{"reflector": [13], "feed": [15]}, {"reflector": [8], "feed": [9]}]},
         f"the KRV's profile: {header['vessels'][0]['profile']}")
     world = header["world"]
-    check(world["earth_radius_m"] == 6378137 and world["sidereal_day_s"] == 86164.09 and
-          abs(world["geostationary_radius_m"] - 42164170) < 10, f"the world's figures: {world}")
+    # One turn of the Earth rotation angle, and the radius of a circular orbit of that period.
+    day = 86400 / 1.00273781191135448
+    check(world["earth_radius_m"] == 6378137 and world["sidereal_day_s"] == day and
+          abs(world["geostationary_radius_m"] - (3.986004418e14 * (day / (2 * math.pi))**2)**(1 / 3))
+          < 1e-6, f"the world's figures: {world}")
     steps = [r for r in records if r["type"] == "step"]
     check(steps[0]["n"] == 0 and steps[0]["dt"] == 0, "the first step is the start's")
     check(all(s["n"] % 7 == 0 for s in steps[:-1]), "--trace-every 7 kept other steps")
