@@ -222,7 +222,10 @@ void TraceWriter::header(const RunHeader& h) {
         if (h.forces != nullptr) {
             const ForceModel& f = *h.forces;
             j.key("forces").raw('{').key("set", false).string(f.selection().text());
-            j.key("gravity_model").string(f.gravity_model()).key("degree").integer(f.gravity_degree());
+            j.key("gravity_model")
+                .string(f.gravity_model())
+                .key("degree")
+                .integer(f.gravity_degree());
             j.raw('}');
         }
         j.key("vessels").raw('[');
