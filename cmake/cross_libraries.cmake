@@ -61,3 +61,7 @@ add_library(PkgConfig::ERFA ALIAS krv_cross_erfa)
 # CLI11: krvsim's options.
 krv_cross_headers(krv_cross_cli11 CLI)
 add_library(CLI11::CLI11 ALIAS krv_cross_cli11)
+
+# Boost: Odeint integrates the orbits (headers only).
+krv_cross_headers(krv_cross_boost boost)
+add_library(Boost::headers ALIAS krv_cross_boost)

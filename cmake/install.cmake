@@ -2,7 +2,8 @@
 # its data sit where the host resolves them by name (Modules/, Meshes/,
 # Textures/, Scenarios/). The stand-in host and krvsim come beside them in
 # bin/ and lib/ (on Windows both in bin/, where a program finds its DLLs),
-# and krvsim finds the tree from its own location.
+# the world's gravity field in Gravity/, and krvsim finds the tree from its
+# own location.
 #
 # Components: "module" (what a host installation needs) and "standin" (the
 # stand-in host and its runner), e.g.
@@ -37,6 +38,9 @@ if(TARGET krvsim)
   install(TARGETS zenthar_host
     LIBRARY DESTINATION lib COMPONENT standin
     RUNTIME DESTINATION bin COMPONENT standin)
+  # The Earth's gravity field, which --forces reads from the tree's Gravity/.
+  install(FILES ${CMAKE_SOURCE_DIR}/data/Gravity/egm2008_deg20.gfc DESTINATION Gravity
+    COMPONENT standin)
   # The viewer's page, which krvsim --replay fills; built only where node is.
   if(TARGET replay_template)
     install(FILES ${CMAKE_BINARY_DIR}/viewer/replay_template.html DESTINATION share/krv

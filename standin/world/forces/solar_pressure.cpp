@@ -8,6 +8,11 @@
 
 namespace standin {
 
+namespace {
+// M_PI's value: mingw-w64 defines M_PI only outside strict ISO C++.
+constexpr double kPi = 3.14159265358979323846;
+}  // namespace
+
 double sunlit_fraction(const VECTOR3& r_m, const VECTOR3& sun_m) {
     // Apparent radii of the Sun and the Earth and the angle between their
     // centres, as seen from the vessel (Montenbruck and Gill, section 3.4.2).
@@ -23,7 +28,7 @@ double sunlit_fraction(const VECTOR3& r_m, const VECTOR3& sun_m) {
     const double y = std::sqrt(std::max(0.0, a * a - x * x));
     const double hidden = a * a * std::acos(std::clamp(x / a, -1.0, 1.0)) +
                           b * b * std::acos(std::clamp((c - x) / b, -1.0, 1.0)) - c * y;
-    return std::clamp(1.0 - hidden / (M_PI * a * a), 0.0, 1.0);
+    return std::clamp(1.0 - hidden / (kPi * a * a), 0.0, 1.0);
 }
 
 double sun_facing_area(const VesselSurface& surface, const VECTOR3& to_sun_global) {
