@@ -222,7 +222,10 @@ void TraceWriter::header(const RunHeader& h) {
         if (h.forces != nullptr) {
             const ForceModel& f = *h.forces;
             j.key("forces").raw('{').key("set", false).string(f.selection().text());
-            j.key("gravity_model").string(f.gravity_model()).key("degree").integer(f.gravity_degree());
+            j.key("gravity_model")
+                .string(f.gravity_model())
+                .key("degree")
+                .integer(f.gravity_degree());
             j.raw('}');
         }
         j.key("vessels").raw('[');
@@ -363,6 +366,18 @@ void TraceWriter::event(const RunEvent& e) {
             break;
         case Kind::hud:
             if (e.shown && e.hud) write_hud(*e.hud);
+            break;
+        case Kind::surface:
+            text([&](JsonOut& j) {
+                j.raw("{\"type\":\"surface\",\"t\":").number(e.t).key("vessel").string(vessel);
+                j.raw("}\n");
+            });
+            break;
+        case Kind::eclipse:
+            text([&](JsonOut& j) {
+                j.raw("{\"type\":\"eclipse\",\"t\":").number(e.t).key("vessel").string(vessel);
+                j.key("phase").string(e.start ? "entry" : "exit").raw("}\n");
+            });
             break;
         case Kind::relocation_report:
             break;
