@@ -75,9 +75,10 @@ TEST(KrvsimForces, AVesselFallingFromRestStopsOnTheSurfaceWithoutANan) {
     const std::string saved = testing::TempDir() + "fallen.scn";
     std::ofstream(path) << scn;
     for (const char* forces : {"two-body", "all"}) {
-        const auto run =
-            krvtest::krvsim(path + " --until 30000 --dt 60 --hud-every 3000 --forces " + forces +
-                            " --save " + saved);
+        std::string args = path + " --until 30000 --dt 60 --hud-every 3000 --forces ";
+        args += forces;
+        args += " --save " + saved;
+        const auto run = krvtest::krvsim(args);
         ASSERT_EQ(run.status, 0) << run.output;
         EXPECT_EQ(run.output.find("nan"), std::string::npos) << forces;
         std::ifstream back(saved);
