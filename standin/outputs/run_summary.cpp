@@ -133,6 +133,24 @@ void RunSummary::event(const RunEvent& e) {
                 s.orbits_required = hud_figure(*e.hud, labels.orbits_required);
             }
             break;
+        case Kind::surface:
+            if (e.vessel < vessels_.size() && vessels_[e.vessel].surface_at < 0.0) {
+                vessels_[e.vessel].surface_at = e.t;
+                note(e.t, vessel + ": reaches the Earth's surface");
+            }
+            break;
+        case Kind::eclipse:
+            if (e.vessel < vessels_.size()) {
+                Vessel& s = vessels_[e.vessel];
+                if (e.start && s.shadow_since < 0.0) {
+                    ++s.eclipses;
+                    s.shadow_since = e.t;
+                } else if (!e.start && s.shadow_since >= 0.0) {
+                    s.shadow_s += e.t - s.shadow_since;
+                    s.shadow_since = -1.0;
+                }
+            }
+            break;
         case Kind::travel_end:
         case Kind::plan:
             break;
@@ -184,6 +202,12 @@ void RunSummary::finish(RunEnd& end) {
         s.delta_v_m_s = m1 > 0.0 && m0 > m1 ? exhaust_[i] * std::log(m0 / m1) : 0.0;
         s.final_pointing_deg = earth_dish_error(last_[i]);
     }
+    // A shadow the run ends in counts to the end.
+    for (Vessel& s : vessels_) {
+        if (s.shadow_since < 0.0) continue;
+        s.shadow_s += std::max(0.0, end.t - s.shadow_since);
+        s.shadow_since = -1.0;
+    }
     if (path_.empty()) return;
     end.files.emplace_back("summary", path_);
     write_file_atomically("--summary", path_, json(end));
@@ -230,6 +254,13 @@ std::string RunSummary::text(const RunEnd& end) const {
         else if (s.final_pointing_deg >= 0.0)
             out += "    dish not yet settled on the Earth: " + number_text(s.final_pointing_deg) +
                    " deg at the end\n";
+        if (s.surface_at >= 0.0)
+            out += "    " + s.name + " reached the Earth's surface at " + time_text(s.surface_at) +
+                   " s; it stays there\n";
+        if (s.eclipses > 0)
+            out += "    " + std::to_string(s.eclipses) +
+                   (s.eclipses == 1 ? " eclipse, " : " eclipses, ") + time_text(s.shadow_s) +
+                   " s in the Earth's shadow\n";
     }
     for (const RelocationReport& r : relocations_) {
         out += relocation_plan_text(r, "  ");
@@ -292,6 +323,12 @@ std::string RunSummary::json(const RunEnd& end) const {
                 j.number(s.final_pointing_deg);
             else
                 j.raw("null");
+            j.key("surface_at_s");
+            if (s.surface_at >= 0.0)
+                j.number(s.surface_at);
+            else
+                j.raw("null");
+            j.key("eclipses").integer(s.eclipses).key("shadow_s").number(s.shadow_s);
             j.raw('}');
         }
         j.raw(']').key("relocations").raw('[');

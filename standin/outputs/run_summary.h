@@ -2,7 +2,7 @@
 // (--summary): the timeline of keys and what they started, ends of travel
 // and burns; propellant and delta-v used; the figures of the last HUD
 // frame drawn; the Earth-side dish's pointing error once settled; the
-// files written.
+// surface reached; eclipses and time in shadow; the files written.
 #pragma once
 
 #include <string>
@@ -29,6 +29,10 @@ public:
         double settled_at = -1.0;          // [s] first pointing error under the threshold
         double worst_settled_deg = 0.0;    // worst pointing error after that
         double final_pointing_deg = -1.0;  // of the Earth-side dish at the end; -1: none
+        double surface_at = -1.0;          // [s] reached the Earth's surface; -1: never
+        long eclipses = 0;                 // entries into the Earth's shadow
+        double shadow_s = 0.0;             // [s] in the shadow, to the run's end
+        double shadow_since = -1.0;        // [s] the entry of the shadow it is in; -1: sunlit
     };
 
     // path: the --summary file; empty for none.

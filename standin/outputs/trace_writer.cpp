@@ -367,6 +367,18 @@ void TraceWriter::event(const RunEvent& e) {
         case Kind::hud:
             if (e.shown && e.hud) write_hud(*e.hud);
             break;
+        case Kind::surface:
+            text([&](JsonOut& j) {
+                j.raw("{\"type\":\"surface\",\"t\":").number(e.t).key("vessel").string(vessel);
+                j.raw("}\n");
+            });
+            break;
+        case Kind::eclipse:
+            text([&](JsonOut& j) {
+                j.raw("{\"type\":\"eclipse\",\"t\":").number(e.t).key("vessel").string(vessel);
+                j.key("phase").string(e.start ? "entry" : "exit").raw("}\n");
+            });
+            break;
         case Kind::relocation_report:
             break;
     }

@@ -251,6 +251,7 @@ public:
                 observers_.event(e);
             }
         }
+        world_events();
         for (const RunEvent& e : held_.events) observers_.event(e);
         held_.events.clear();
         calls_.clear();
@@ -280,6 +281,23 @@ public:
     }
 
 private:
+    // The world's events of the step, at the world's times of them.
+    void world_events() {
+        const auto& vessels = sim_->vessels();
+        for (const WorldEvent& w : sim_->world().take_events()) {
+            const auto found = std::find_if(vessels.begin(), vessels.end(),
+                                            [&w](const auto& v) { return v->record == w.vessel; });
+            if (found == vessels.end()) continue;
+            RunEvent e;
+            e.kind = w.kind == WorldEvent::Kind::surface ? RunEvent::Kind::surface
+                                                         : RunEvent::Kind::eclipse;
+            e.start = w.kind == WorldEvent::Kind::eclipse_entry;
+            e.t = w.time;
+            e.vessel = static_cast<std::size_t>(found - vessels.begin());
+            observers_.event(e);
+        }
+    }
+
     struct Held : public RunObserver {
         std::vector<RunEvent> events;
         void event(const RunEvent& e) override { events.push_back(e); }

@@ -1,6 +1,7 @@
 // What happens in a run besides its steps, one type for every kind: keys,
 // burn edges, ends of travel, time warps, attitude modes, relocation plans,
-// phases and reports, HUD frames.
+// phases and reports, HUD frames, the world's: a vessel reaching the
+// surface, a vessel entering or leaving the Earth's shadow.
 #pragma once
 
 #include <cstddef>
@@ -25,6 +26,8 @@ struct RunEvent {
         relocation,         // name: the phase; refusal when refused
         relocation_report,  // report: the relocation as flown, at the run's end
         hud,                // hud: the frame; shown: false for a frame drawn for a plot sample
+        surface,            // the vessel reached the Earth's surface at t and stays there
+        eclipse,            // start: into the Earth's penumbra at t; else back into full sunlight
     };
     static constexpr std::size_t kAllVessels = static_cast<std::size_t>(-1);
 

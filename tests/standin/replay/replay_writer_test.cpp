@@ -235,10 +235,15 @@ TEST_F(ReplayWriterTest, ATraceFileReadBackOrItsBadLineNamed) {
         "{\"type\":\"header\",\"format\":1,\"mesh\":\"m/m\",\"vessels\":[{\"name\":\"A\"}]}\r\n";
     const std::string step =
         "{\"type\":\"step\",\"t\":1,\"vessels\":[{\"pos_m\":[0,0,0],\"q\":[1,0,0,0]}]}";
-    auto r = from_trace(header + step + "\r\n\n{\"type\":\"end\",\"t\":1}\n");
+    // The world's events pass through as they came.
+    const std::string eclipse = R"({"type":"eclipse","t":1,"vessel":"A","phase":"entry"})";
+    auto r = from_trace(
+        header + step + "\r\n\n" + eclipse +
+        "\n{\"type\":\"surface\",\"t\":1,\"vessel\":\"A\"}\n{\"type\":\"end\",\"t\":1}\n");
     ASSERT_TRUE(r.ok) << r.error;
     EXPECT_EQ(r.kept_steps, 1u);
     EXPECT_NE(get(dir / "replay.html").find("{\"type\":\"end\",\"t\":1}"), std::string::npos);
+    EXPECT_NE(get(dir / "replay.html").find(eclipse), std::string::npos);
 
     fs::remove(dir / "replay.html");
     r = from_trace(header + step + "\n{\"type\":\"step\"}\n");
