@@ -29,10 +29,11 @@ struct Thruster {
     VECTOR3 dir{};            // unit thrust direction, vessel frame
     double max_thrust = 0.0;  // [N]
     PropellantTank* tank = nullptr;
-    double isp = 0.0;      // [m/s] vacuum specific impulse
-    double isp_ref = 0.0;  // [m/s] at the reference pressure (0: same as vacuum)
-    double p_ref = 0.0;    // [Pa] reference pressure
-    double level = 0.0;    // [0..1] commanded thrust level
+    double isp = 0.0;       // [m/s] vacuum specific impulse
+    double isp_ref = 0.0;   // [m/s] at the reference pressure (0: same as vacuum)
+    double p_ref = 0.0;     // [Pa] reference pressure
+    double level = 0.0;     // [0..1] commanded thrust level
+    double drawn_kg = 0.0;  // [kg] propellant it has drawn since the vessel was created
 };
 
 struct ThrusterGroup {

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <map>
 
+#include "standin/core/thruster_group_names.h"
 #include "standin/json/json_out.h"
 #include "standin/json/latin1.h"
 #include "standin/outputs/output_file.h"
@@ -84,6 +85,8 @@ void RunSummary::header(const RunHeader& h) {
         exhaust_.push_back(main_engine(r).exhaust_velocity);
         empty_mass_.push_back(r.empty_mass.value_or(0.0));
         animation_names_.push_back(animation_names(r));
+        group_names_.emplace_back();
+        for (const auto& g : r.groups) group_names_.back().push_back(group_name(g.type));
         profiles_.push_back(vessel_profile(r));
         std::vector<double> states;
         for (const auto& a : r.animations) states.push_back(a.state);
@@ -201,6 +204,14 @@ void RunSummary::finish(RunEnd& end) {
         const double m1 = empty_mass_[i] + s.propellant_end_kg;
         s.delta_v_m_s = m1 > 0.0 && m0 > m1 ? exhaust_[i] * std::log(m0 / m1) : 0.0;
         s.final_pointing_deg = earth_dish_error(last_[i]);
+        s.main_dv_m_s = last_[i].main_dv_m_s;
+        s.group_used_kg.clear();
+        for (std::size_t g = 0; g < last_[i].group_used_kg.size() && g < group_names_[i].size();
+             ++g) {
+            s.group_used_kg.emplace_back(group_names_[i][g], last_[i].group_used_kg[g]);
+            if (group_names_[i][g] == "main" && s.main_propellant_kg == 0.0)
+                s.main_propellant_kg = last_[i].group_used_kg[g];
+        }
     }
     // A shadow the run ends in counts to the end.
     for (Vessel& s : vessels_) {
@@ -240,9 +251,11 @@ std::string RunSummary::text(const RunEnd& end) const {
     }
     for (const auto& k : unused_keys_) out += "  key no vessel used: " + k + "\n";
     for (const Vessel& s : vessels_) {
-        out += "  " + s.name + ": propellant used " +
-               number_text(s.propellant_start_kg - s.propellant_end_kg) + " kg, delta-v " +
-               number_text(s.delta_v_m_s) + " m/s\n";
+        const double used = s.propellant_start_kg - s.propellant_end_kg;
+        out += "  " + s.name + ": propellant used " + number_text(used) + " kg (main engine " +
+               number_text(s.main_propellant_kg) + " kg, attitude and other thrusters " +
+               number_text(std::max(0.0, used - s.main_propellant_kg)) +
+               " kg); delta-v from the main engine " + number_text(s.main_dv_m_s) + " m/s\n";
         if (!s.longitude.empty())
             out += "    longitude " + s.longitude + ", drift " + s.drift + ", orbits required " +
                    s.orbits_required + "\n";
@@ -309,6 +322,12 @@ std::string RunSummary::json(const RunEnd& end) const {
             j.key("propellant_used_kg").number(s.propellant_start_kg - s.propellant_end_kg);
             j.key("propellant_kg").number(s.propellant_end_kg);
             j.key("delta_v_m_s").number(s.delta_v_m_s);
+            j.key("main_engine_propellant_kg").number(s.main_propellant_kg);
+            j.key("main_engine_delta_v_m_s").number(s.main_dv_m_s);
+            j.key("propellant_by_group_kg").raw('{');
+            for (std::size_t g = 0; g < s.group_used_kg.size(); ++g)
+                j.key(s.group_used_kg[g].first, g != 0).number(s.group_used_kg[g].second);
+            j.raw('}');
             j.key("hud_longitude").string(s.longitude).key("hud_drift").string(s.drift);
             j.key("hud_orbits_required").string(s.orbits_required);
             j.key("settled_at_s");

@@ -24,8 +24,11 @@ public:
         std::string name;  // UTF-8
         double propellant_start_kg = 0.0;
         double propellant_end_kg = 0.0;
-        double delta_v_m_s = 0.0;
-        std::string longitude, drift, orbits_required;  // as the HUD shows them
+        double delta_v_m_s = 0.0;         // all propellant at the main engine's exhaust speed
+        double main_propellant_kg = 0.0;  // drawn by the main engine
+        double main_dv_m_s = 0.0;         // the main engine's own delta-v
+        std::vector<std::pair<std::string, double>> group_used_kg;  // [kg] by group
+        std::string longitude, drift, orbits_required;              // as the HUD shows them
         double settled_at = -1.0;          // [s] first pointing error under the threshold
         double worst_settled_deg = 0.0;    // worst pointing error after that
         double final_pointing_deg = -1.0;  // of the Earth-side dish at the end; -1: none
@@ -61,6 +64,7 @@ private:
     std::vector<double> exhaust_;     // [m/s] per vessel, its main engine's
     std::vector<double> empty_mass_;  // [kg] per vessel
     std::vector<std::vector<std::string>> animation_names_;
+    std::vector<std::vector<std::string>> group_names_;
     std::vector<const VesselProfile*> profiles_;  // per vessel; null: none
     std::vector<std::vector<double>> before_;     // animation states before the last step
     std::vector<std::vector<bool>> moving_;

@@ -291,7 +291,11 @@ void TraceWriter::write_step(const StepSnapshot& s) {
         NumberMemo* tm = memo.take(o.thrust.size());
         for (std::size_t g = 0; g < o.thrust.size(); ++g)
             j.key(group_names_[i][g], g != 0).number(o.thrust[g], tm[g]);
-        j.raw('}');
+        j.raw('}').key("used_kg").raw('{');
+        NumberMemo* um = memo.take(o.group_used_kg.size());
+        for (std::size_t g = 0; g < o.group_used_kg.size(); ++g)
+            j.key(group_names_[i][g], g != 0).number(o.group_used_kg[g], um[g]);
+        j.raw('}').key("main_dv_m_s").number(o.main_dv_m_s, *memo.take(1));
         if (o.pointed) {
             NumberMemo* em = memo.take(2);
             j.key("pointing_error_deg").raw('[').number(o.pointing_error_deg[0], em[0]).raw(',');

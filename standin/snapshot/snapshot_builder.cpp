@@ -28,6 +28,9 @@ SnapshotBuilder::SnapshotBuilder(OrbitalWorld& world, Session& session,
     for (SessionVessel* v : vessels_) {
         gauges_.emplace_back(*v->record);
         profiles_.push_back(vessel_profile(*v->record));
+        double propellant = 0.0;
+        for (const auto& tank : v->record->tanks) propellant += tank.mass;
+        main_.push_back({main_engine(*v->record).exhaust_velocity, 0.0, propellant});
     }
     snapshot_.vessels.resize(vessels_.size());
     snapshot_.calls = calls_;
@@ -76,8 +79,27 @@ const StepSnapshot& SnapshotBuilder::take(long n, double dt) {
         }
         v.mass_kg = r.total_mass();
         v.thrust.clear();
-        for (const auto& g : r.groups)
+        v.group_used_kg.clear();
+        double main_used = 0.0;
+        bool main_seen = false;
+        for (const auto& g : r.groups) {
             v.thrust.push_back(g.thrusters.empty() ? 0.0 : g.thrusters.front()->level);
+            double used = 0.0;
+            for (const Thruster* t : g.thrusters) used += t->drawn_kg;
+            v.group_used_kg.push_back(used);
+            if (g.type == THGROUP_MAIN && !main_seen) {
+                main_used = used;
+                main_seen = true;
+            }
+        }
+        MainEngineUse& m = main_[i];
+        const double burnt = main_used - m.used_kg;
+        // The mass at the step's start: now, plus all that was drawn in it.
+        const double m_start = v.mass_kg + std::max(0.0, m.propellant_kg - v.propellant_kg);
+        if (burnt > 0.0 && m_start > burnt)
+            v.main_dv_m_s += m.exhaust_m_s * std::log(m_start / (m_start - burnt));
+        m.used_kg = main_used;
+        m.propellant_kg = v.propellant_kg;
         v.pointed = gauges_[i].applies();
         v.earth_dish = 0;
         if (v.pointed) {

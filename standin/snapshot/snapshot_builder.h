@@ -14,6 +14,7 @@
 #include "standin/snapshot/step_calls.h"
 #include "standin/snapshot/step_snapshot.h"
 #include "standin/snapshot/sun_track.h"
+#include "standin/station/relocation_executor.h"
 #include "standin/world/orbital_world.h"
 
 namespace standin {
@@ -49,6 +50,14 @@ private:
     std::vector<StepCalls> step_calls_;
     std::vector<PointingGauge> gauges_;
     std::vector<const VesselProfile*> profiles_;
+    // Per vessel: the main engine's exhaust speed [m/s] and, as of the last
+    // snapshot, its propellant drawn and all propellant left [kg].
+    struct MainEngineUse {
+        double exhaust_m_s = 0.0;
+        double used_kg = 0.0;
+        double propellant_kg = 0.0;
+    };
+    std::vector<MainEngineUse> main_;
     SunTrack sun_;
     StepSnapshot snapshot_;
 };

@@ -34,6 +34,12 @@ struct VesselStep {
     double propellant_kg = 0.0;   // all tanks
     double mass_kg = 0.0;         // the vessel's whole mass
     std::vector<double> thrust;   // levels [0..1], by group
+    // [kg] propellant each group's thrusters drew since the start, by group
+    // (attitude groups draw within steps whose end shows them idle).
+    std::vector<double> group_used_kg;
+    // [m/s] the main engine's share of the velocity change since the start:
+    // its propellant alone through the rocket equation, step by step.
+    double main_dv_m_s = 0.0;
     // The dishes of the vessel's profile, when it has them.
     bool pointed = false;
     std::array<double, 2> pointing_error_deg{};

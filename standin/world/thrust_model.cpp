@@ -38,10 +38,11 @@ ThrustLoad fire_thrusters(VesselRecord& vessel, double h) {
         tank.mass = std::max(0.0, tank.mass - drawn);
         load.mass_flow += drawn / h;
     }
-    for (const auto& t : vessel.thrusters) {
+    for (auto& t : vessel.thrusters) {
         const long k = tank_index(t.tank);
         if (k < 0 || !(t.level > 0.0) || flow_at_full(t) <= 0.0) continue;
         const double thrust = std::min(t.level, 1.0) * t.max_thrust * share[k];  // [N]
+        t.drawn_kg += std::min(t.level, 1.0) * flow_at_full(t) * h * share[k];
         const VECTOR3 f = thrust * unit(t.dir);
         load.force = load.force + f;
         load.torque = load.torque + cross(t.pos, f);

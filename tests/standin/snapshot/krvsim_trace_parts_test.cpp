@@ -87,6 +87,15 @@ TEST(KrvsimTraceParts, SummaryOfABurnReadsBack) {
     ASSERT_EQ(std::sscanf(summary.c_str() + dv_at, "\"delta_v_m_s\":%lf", &dv), 1);
     EXPECT_NEAR(used, 500.0 * 20.0 / 2800.0, 0.01);
     EXPECT_NEAR(dv, 2800.0 * std::log((1650.0 + 1450.0) / (1650.0 + 1450.0 - used)), 1e-6);
+    // All of it drawn by the main engine, and its own delta-v the same.
+    double main_used = 0, main_dv = 0;
+    const auto mu_at = summary.find("\"main_engine_propellant_kg\":");
+    ASSERT_EQ(std::sscanf(summary.c_str() + mu_at, "\"main_engine_propellant_kg\":%lf", &main_used),
+              1);
+    const auto md_at = summary.find("\"main_engine_delta_v_m_s\":");
+    ASSERT_EQ(std::sscanf(summary.c_str() + md_at, "\"main_engine_delta_v_m_s\":%lf", &main_dv), 1);
+    EXPECT_NEAR(main_used, used, 1e-9);
+    EXPECT_NEAR(main_dv, dv, 1e-6);
 }
 
 }  // namespace
