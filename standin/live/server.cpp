@@ -180,7 +180,13 @@ Link::Link(Server::Impl& s) : s_(s) {
 Link::~Link() {
     s_.links.erase(this);
     // The last one gone: stop() need not wait out its grace time.
-    if (s_.links.empty() && s_.stopping && s_.running) s_.stop_timer.cancel();
+    if (s_.links.empty() && s_.stopping && s_.running) {
+        try {
+            s_.stop_timer.cancel();
+        } catch (const std::exception&) {
+            // The grace time then ends the thread instead.
+        }
+    }
 }
 
 namespace {
