@@ -7,7 +7,8 @@
 //
 // Threading: publish(), poll_commands(), clients() and stop() may be
 // called from any one thread (the simulation's); none of them waits on a
-// socket. The log callback runs on the server's thread.
+// socket. The log callback runs on the server's thread and must not call
+// stop().
 #pragma once
 
 #include <cstddef>
