@@ -5,6 +5,7 @@
 #include <initializer_list>
 #include <nlohmann/json.hpp>
 
+#include "standin/core/thruster_group_names.h"
 #include "standin/station/longitude_text.h"
 
 namespace standin::live {
@@ -90,18 +91,12 @@ Key key(const json& m) {
 
 Burn burn(const json& m) {
     only_fields(m, {"group", "seconds", "level"});
-    static const char* const groups[] = {"main",      "pitchup",  "pitchdown",
-                                         "yawleft",   "yawright", "bankleft",
-                                         "bankright", "forward",  "translation"};
     Burn b;
     b.group = text(m, "group");
     for (char& c : b.group) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    bool known = false;
-    for (const char* g : groups) known = known || b.group == g;
-    if (!known)
+    if (!standin::group_by_name(b.group))
         throw Refused{Refusal::invalid,
-                      "'group' must be one of main, pitchup, pitchdown, yawleft, yawright, "
-                      "bankleft, bankright, forward"};
+                      std::string("'group' must be one of ") + standin::group_names_help()};
     b.seconds = number(m, "seconds", 0.0, 86400.0);
     if (b.seconds <= 0.0) throw Refused{Refusal::invalid, "'seconds' must be above 0"};
     if (m.contains("level")) b.level = number(m, "level", 0.0, 1.0);
