@@ -88,13 +88,27 @@ void RelocationExecutor::schedule(bool prograde, double centre, double dv) {
     b.duration = burn_duration(vessel_.total_mass(), dv, engine.thrust, engine.exhaust_velocity);
     b.centre = std::max(centre, world_.sim_time() + kBurnDelay + b.duration / 2.0);
     b.start = b.centre - b.duration / 2.0;
-    world_.schedule_burn(vessel_, b.group, b.start, b.duration, b.level);
     burns_.push_back(b);
+}
+
+// At the burn's start, a step boundary: its length from the mass now.
+void RelocationExecutor::ignite() {
+    ExecutedBurn& b = burns_.back();
+    const double t = world_.sim_time();
+    if (b.commanded || t < b.start - kTimeSlack) return;
+    const MainEngine engine = main_engine(vessel_);
+    b.duration =
+        burn_duration(vessel_.total_mass(), b.planned_dv, engine.thrust, engine.exhaust_velocity);
+    b.start = t;
+    b.centre = t + b.duration / 2.0;
+    world_.schedule_burn(vessel_, b.group, b.start, b.duration, b.level);
+    b.commanded = true;
 }
 
 // At the burn's edges: the mass, and the velocity change beyond what
 // coasting would have given.
 void RelocationExecutor::measure_burn() {
+    ignite();
     ExecutedBurn& b = burns_.back();
     const double t = world_.sim_time();
     if (std::isnan(b.mass_before) && t >= b.start - kTimeSlack) {

@@ -41,6 +41,9 @@ struct ExecutedBurn {
     double start = 0.0;       // [s]
     double duration = 0.0;    // [s] at full thrust
     double planned_dv = 0.0;  // [m/s]
+    // Handed to the world at ignition, sized with the mass then (the
+    // attitude thrusters draw propellant while the vessel turns and waits).
+    bool commanded = false;
     // Measured at the burn's edges (NaN until then).
     double mass_before = std::nan("");  // [kg]
     double mass_after = std::nan("");   // [kg]
@@ -83,6 +86,7 @@ public:
 
 private:
     void schedule(bool prograde, double centre, double dv);
+    void ignite();
     void measure_burn();
 
     OrbitalWorld& world_;
