@@ -238,7 +238,7 @@ bool VESSEL::GetElements(OBJHANDLE ref, ELEMENTS& elements, ORBITPARAM* params, 
     if ((faults & standin::HostFault::no_elements) != 0) return call.result(false);
     const bool ok = host.world().elements(self(vessel_), ref, elements, params, mjd_ref, frame);
     if ((faults & standin::HostFault::geo_period) != 0 && ok && params != nullptr)
-        params->period = standin::kSiderealDay;
+        params->period = standin::kNominalGeoPeriod;
     if (call && ok) standin::record_orbit(call, elements, params);
     return call.result(ok);
 }

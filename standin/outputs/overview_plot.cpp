@@ -227,8 +227,7 @@ void overview_truth(double mean_lon_deg, double period, double target_lon, doubl
                     double& orbits_required) {
     // The module's own figure for a geostationary period, not the Earth's
     // rotation period the world turns by (86164.0989 s).
-    constexpr double kModuleGeoPeriod = 86164.09;  // [s]
-    drift_rate = (kModuleGeoPeriod - period) / kModuleGeoPeriod * 360.0;
+    drift_rate = (kNominalGeoPeriod - period) / kNominalGeoPeriod * 360.0;
     double east = std::fmod(target_lon - mean_lon_deg, 360.0);
     if (east < 0.0) east += 360.0;
     if (drift_rate > 0.0)

@@ -150,7 +150,7 @@ TEST(HostFaults, TheModuleKeepsItsDishesAndFiguresThroughEachFaultAndResumesAfte
         EXPECT_EQ(s.orbit_given, !no_earth && !no_elements) << "t=" << t;
         EXPECT_EQ(s.rotation_asked, !no_earth && !no_elements) << "t=" << t;
         if (s.orbit_given) {
-            EXPECT_EQ(s.period == standin::kSiderealDay, geo) << "t=" << t;
+            EXPECT_EQ(s.period == standin::kNominalGeoPeriod, geo) << "t=" << t;
         }
     }
 }
