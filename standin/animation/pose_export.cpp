@@ -27,14 +27,9 @@ std::string posed_groups_json(const VesselRecord& vessel, std::uint32_t mesh,
             out += '"' + std::to_string(g.number) + "\":[";
             bool first_vertex = true;
             for (const VECTOR3& v : posed.group_vertices(g.number)) {
-                out += first_vertex ? "[" : ",[";
+                if (!first_vertex) out += ',';
                 first_vertex = false;
-                append_json_number(out, v.x);
-                out += ',';
-                append_json_number(out, v.y);
-                out += ',';
-                append_json_number(out, v.z);
-                out += ']';
+                append_json_vector(out, v);
             }
             out += ']';
         }

@@ -23,4 +23,14 @@ std::string json_number(double v) {
     return out;
 }
 
+void append_json_vector(std::string& out, const VECTOR3& v) {
+    out += '[';
+    append_json_number(out, v.x);
+    out += ',';
+    append_json_number(out, v.y);
+    out += ',';
+    append_json_number(out, v.z);
+    out += ']';
+}
+
 }  // namespace standin

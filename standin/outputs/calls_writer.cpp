@@ -26,15 +26,7 @@ void append(std::string& out, const Arg& arg) {
             out += buf;
         }
         void operator()(const std::string& s) const { out += json_string(s); }
-        void operator()(const VECTOR3& v) const {
-            out += '[';
-            append_json_number(out, v.x);
-            out += ',';
-            append_json_number(out, v.y);
-            out += ',';
-            append_json_number(out, v.z);
-            out += ']';
-        }
+        void operator()(const VECTOR3& v) const { append_json_vector(out, v); }
     };
     std::visit(Visitor{out}, arg);
 }
