@@ -106,15 +106,18 @@ std::vector<RunFileEntry> read_run_file(std::istream& in, const std::string& nam
             if (at < line.size() && line[at] == '[') {
                 e.list = true;
                 ++at;
-                for (bool first = true;;) {
+                // A list may run over lines: past blanks, comments and line ends.
+                const auto next_in_list = [&] {
                     skip_blanks(line, at);
-                    // A list may run over lines.
                     while (rest_is_comment(line, at)) {
                         if (!std::getline(in, line)) throw LineError("the list is not closed");
                         ++number;
                         at = 0;
                         skip_blanks(line, at);
                     }
+                };
+                for (bool first = true;;) {
+                    next_in_list();
                     if (line[at] == ']') {
                         ++at;
                         break;
@@ -122,13 +125,7 @@ std::vector<RunFileEntry> read_run_file(std::istream& in, const std::string& nam
                     if (!first) {
                         if (line[at] != ',') throw LineError("expected ',' or ']' in the list");
                         ++at;
-                        skip_blanks(line, at);
-                        while (rest_is_comment(line, at)) {
-                            if (!std::getline(in, line)) throw LineError("the list is not closed");
-                            ++number;
-                            at = 0;
-                            skip_blanks(line, at);
-                        }
+                        next_in_list();
                         if (line[at] == ']') {  // a trailing comma
                             ++at;
                             break;
