@@ -5,7 +5,7 @@ pauses and resumes; SIGTERM ends the flight with a whole trace; the
 --record run file flies the same trace again in a batch run; an address in
 use is refused. Every wait is bounded (a hang fails, nothing is timed).
 
-usage: krvsim_live_test.py KRVSIM SCENARIO_DIR"""
+usage: krvsim_live_test.py KRVSIM SCENARIO_DIR SCHEMA"""
 import base64
 import json
 import os
@@ -18,6 +18,8 @@ import sys
 import tempfile
 import time
 import urllib.parse
+
+import jsonschema
 
 HANG = 60.0  # [s] any one wait; only a hang reaches it
 
@@ -129,7 +131,9 @@ def comparable(trace):
 
 
 def main():
-    krvsim, scenarios = sys.argv[1:3]
+    krvsim, scenarios, schema_path = sys.argv[1:4]
+    with open(schema_path, encoding="utf-8") as f:
+        validator = jsonschema.Draft7Validator(json.load(f))
     scenario = os.path.join(scenarios, "krv_geo_stowed.scn")
     failures = []
 
@@ -208,6 +212,7 @@ def main():
                 proc.kill()
         check(code == 143, f"SIGTERM: exit {code}, {err}")
         live = records(trace)
+        check(all(validator.is_valid(r) for r in live), "the live trace against the schema")
         check(live[-1]["type"] == "end" and live[-1]["reason"] == "signal",
               f"a whole trace: {live[-1]}")
         check([r["order"]["type"] for r in live if r["type"] == "command"] ==
