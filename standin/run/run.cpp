@@ -596,7 +596,7 @@ Overloaded(F...) -> Overloaded<F...>;
 
 std::string Flight::order(const live::Command& c, double t, LiveState& state) {
     bool relocating = false;
-    const std::string refusal = std::visit(
+    std::string refusal = std::visit(
         Overloaded{
             [&](const live::Key& k) -> std::string {
                 const auto key = parse_key(k.text());
@@ -689,7 +689,7 @@ long fly_live(Flight& flight, const Options& o, std::FILE* err) {
     std::string page, error;
     if (!flight.live_page(page, error)) throw std::runtime_error("--live: " + error);
     const auto listen = live::parse_listen_address(o.live_listen, error);
-    if (!listen) throw std::runtime_error("--live '" + o.live_listen + "': " + error);
+    if (!listen) throw std::runtime_error("--live: " + error);
     live::ServerOptions so;
     so.listen = *listen;
     so.page = std::move(page);
