@@ -705,7 +705,7 @@ long fly_live(Flight& flight, const Options& o, std::FILE* err) {
     double t = flight.time();
     long steps = 0, published = 0;
     const Clock::time_point wall_start = Clock::now();
-    Clock::time_point anchor_wall = wall_start, last_step = wall_start;
+    Clock::time_point anchor_wall = wall_start;
     double anchor_t = t;
     Seconds behind{0.0};
     const Seconds period(1.0 / kLiveRate);
@@ -757,11 +757,11 @@ long fly_live(Flight& flight, const Options& o, std::FILE* err) {
             continue;
         }
         if (now - due > Seconds(kLiveSlack)) {
-            behind += now - last_step;
+            // Not caught up with: the clock starts again from here.
+            behind += now - due;
             anchor_wall = now;
             anchor_t = t;
         }
-        last_step = now;
         flight.due(Schedule::When::before_step, t, t);
         const double dt = flight.step_length(t);
         flight.due(Schedule::When::in_step, t, t + dt);
@@ -773,8 +773,8 @@ long fly_live(Flight& flight, const Options& o, std::FILE* err) {
     server->stop();
     const double wall = Seconds(Clock::now() - wall_start).count();
     std::fprintf(err,
-                 "krvsim: live: %ld steps and %ld snapshots in %.1f s of wall time; behind the "
-                 "clock for %.1f s of it%s\n",
+                 "krvsim: live: %ld steps and %ld snapshots in %.1f s of wall time; %.1f s "
+                 "behind the clock in all%s\n",
                  steps, published, wall, behind.count(),
                  behind.count() > 0.0 ? " (it ran as fast as it could)" : "");
     return steps;
