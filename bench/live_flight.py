@@ -1,9 +1,10 @@
 #!/usr/bin/env python3
 """How fast a live flight steps with and without a page watching, and how
-many snapshots a page receives a second. The base step is made tiny
-(1e-6 s) so that the flight cannot keep up with the clock at any warp and
-runs flat out; a page sets the warp (100000: steps of 0.1 s) and then
-either stays, reading every snapshot, or leaves.
+many snapshots a page receives a second. Flat out: the base step made tiny
+(1e-6 s) so that the flight cannot keep up with the clock at any warp; a
+page sets the warp (100000: steps of 0.1 s) and then either stays, reading
+every snapshot, or leaves. Paced: the default base step (1/60 s) at warp
+100000, which the flight keeps up with, a page watching.
 
 usage: bench/live_flight.py [KRVSIM [SCENARIO [SECONDS]]]
 (default: build/default/standin/krvsim, its default scenario, 10 s a case)"""
@@ -19,8 +20,8 @@ sys.path.insert(0, os.path.join(os.path.dirname(__file__), "..", "tests", "stand
 from krvsim_live_test import WebSocket, start_live  # noqa: E402
 
 
-def fly(krvsim, scenario, seconds, watch):
-    args = ([scenario] if scenario else []) + ["--live", "0", "--dt", "1e-6", "--no-progress"]
+def fly(krvsim, scenario, seconds, watch, dt):
+    args = ([scenario] if scenario else []) + ["--live", "0", "--dt", dt, "--no-progress"]
     proc, url = start_live(krvsim, args)
     ws = WebSocket(url)
     ws.send('{"type":"warp","factor":100000}')
@@ -41,7 +42,7 @@ def fly(krvsim, scenario, seconds, watch):
     _, err = proc.communicate(timeout=60)
     m = re.search(r"live: (\d+) steps and (\d+) snapshots in ([\d.]+) s", err)
     steps, published, wall = int(m.group(1)), int(m.group(2)), float(m.group(3))
-    out = {"watched": watch, "steps_per_s": round(steps / wall), "published_per_s":
+    out = {"dt": dt, "watched": watch, "steps_per_s": round(steps / wall), "published_per_s":
            round(published / wall, 1)}
     if watch and received > 1:
         out["received_per_s"] = round((received - 1) / (last - first), 1)
@@ -53,8 +54,8 @@ def main():
     krvsim = sys.argv[1] if len(sys.argv) > 1 else "build/default/standin/krvsim"
     scenario = sys.argv[2] if len(sys.argv) > 2 else None
     seconds = float(sys.argv[3]) if len(sys.argv) > 3 else 10.0
-    for watch in (False, True):
-        print(json.dumps(fly(krvsim, scenario, seconds, watch)))
+    for watch, dt in ((False, "1e-6"), (True, "1e-6"), (True, "0.016666666666666666")):
+        print(json.dumps(fly(krvsim, scenario, seconds, watch, dt)))
 
 
 if __name__ == "__main__":
