@@ -142,6 +142,12 @@ double end_time(const Options& o, OrbitalWorld& world) {
             std::min(kScenarioLastTime, start + (kScenarioLastMjd - world.sim_mjd()) * 86400.0) -
             1.0;
         check_times_within(o, start, last);
+        // Where it starts, at least: a step too short to move the time would
+        // hold the flight still.
+        if (o.dt < min_step(start))
+            throw std::runtime_error("--dt " + seconds_text(o.dt) +
+                                     ": too short to move the time " + seconds_text(start) +
+                                     " s (at least " + seconds_text(min_step(start)) + " s)");
         return last;
     }
     const double until = o.until.value_or(start + 60.0);
