@@ -1,5 +1,6 @@
 #include "standin/station/relocation_executor.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -28,6 +29,8 @@ constexpr double kCheckEvery = 86400.0;
 // month, which the day's drift cannot tell from a lasting one.
 constexpr double kTrimMiss = 0.02;
 constexpr double kTrimMissPerDay = 0.002;  // [deg per day left]
+// [s] the longest span of the true motion the arrival is predicted from.
+constexpr double kLongFit = 14.0 * 86400.0;
 // [s] no trim this close to the stop burn's turn: the stop is near.
 constexpr double kLastTrim = 6.0 * 3600.0;
 // [deg/day] a drift left after the stop beyond this is trimmed, at most
@@ -117,7 +120,7 @@ RelocationOutcome plan_from_world(const OrbitalWorld& world, const VesselRecord&
 
 RelocationExecutor::RelocationExecutor(OrbitalWorld& world, VesselRecord& vessel,
                                        RelocationOrder order)
-    : world_(world), vessel_(vessel), order_(order) {}
+    : world_(world), vessel_(vessel), order_(order), fit_(kSiderealDay, kLongFit) {}
 
 void RelocationExecutor::schedule(BurnRole role, bool prograde, double centre, double dv) {
     const MainEngine engine = main_engine(vessel_);
@@ -241,7 +244,21 @@ void RelocationExecutor::before_step() {
                 update_motion()) {
                 next_check_ = t + kCheckEvery;
                 const double days_left = (stop_centre_ - motion_t_) / kSecondsPerDay;
-                const ArcMotion end = coast_along_arc(*drift_, motion_, stop_centre_ - motion_t_);
+                // From the fit over all the days since the last burn (up to
+                // half a month): the day's drift swings with the Moon.
+                ArcMotion from = motion_;
+                double from_t = motion_t_;
+                const double span = std::min(fit_.span(), kLongFit);
+                if (const auto f = fit_.fit_over(span)) {
+                    // A line through a parabola passes its mean, above the middle by
+                    // lon'' span^2 / 24.
+                    const double lon = wrap_near(f->lon_deg, motion_.lon_deg);
+                    const double days = span / kSecondsPerDay;
+                    from = {lon - drift_->acceleration_deg_day2(lon) * days * days / 24.0,
+                            f->drift_deg_day};
+                    from_t = f->t;
+                }
+                const ArcMotion end = coast_along_arc(*drift_, from, stop_centre_ - from_t);
                 const double miss = end.lon_deg - target_unwrapped_;
                 if (std::fabs(miss) > kTrimMiss + kTrimMissPerDay * days_left && days_left > 0.0) {
                     trim(-miss / days_left);

@@ -1,5 +1,6 @@
 #include "standin/station/true_motion.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 
@@ -57,7 +58,8 @@ double moving_propellant_drawn(const VesselRecord& vessel) {
     return drawn;
 }
 
-TrueMotionFit::TrueMotionFit(double window) : window_(window) {}
+TrueMotionFit::TrueMotionFit(double window, double history)
+    : window_(window), history_(std::max(window, history)) {}
 
 TrueMotionFit::TrueMotionFit() : TrueMotionFit(kSiderealDay) {}
 
@@ -81,15 +83,18 @@ void TrueMotionFit::add(double t, double lon_deg, bool thrust) {
     last_raw_ = lon_deg;
     samples_.push_back({t, lon, t - last.t});
     // Keep one sample at or before the window's start: the span is whole.
-    while (samples_.size() > 2 && samples_[1].t <= t - window_) samples_.pop_front();
+    while (samples_.size() > 2 && samples_[1].t <= t - history_) samples_.pop_front();
 }
 
-std::optional<TrueMotion> TrueMotionFit::fit() const {
-    if (samples_.size() < 8) return std::nullopt;
+double TrueMotionFit::span() const {
+    return samples_.empty() ? 0.0 : samples_.back().t - samples_.front().t;
+}
+
+bool TrueMotionFit::solve_over(double length, double& lon_mid, double& drift) const {
+    if (samples_.size() < 8 || span() < length - kSpanSlack) return false;
     const double end = samples_.back().t;
-    if (end - samples_.front().t < window_ - kSpanSlack) return std::nullopt;
-    const double start = end - window_;
-    const double mid = end - window_ / 2.0;
+    const double start = end - length;
+    const double mid = end - length / 2.0;
     // The daily swing comes at the orbit's own rate, the Earth's plus the
     // drift: fitted once at the Earth's, then again at the rate found.
     double w = kTwoPi / kSiderealDay;
@@ -97,11 +102,12 @@ std::optional<TrueMotion> TrueMotionFit::fit() const {
     for (int pass = 0; pass < 2; ++pass) {
         std::array<Row, 4> m{};
         b = Row{};
-        for (std::size_t i = 1; i < samples_.size(); ++i) {
+        // From the latest back to the span's start.
+        for (std::size_t i = samples_.size() - 1; i >= 1; --i) {
             const Sample& s = samples_[i];
-            // The first sample inside the window stands only for its part of it.
+            // The first sample inside the span stands only for its part of it.
             const double weight = std::min(s.weight, s.t - start);
-            if (weight <= 0.0) continue;
+            if (weight <= 0.0) break;
             const double tau = (s.t - mid) / kSecondsPerDayFit;
             const Row x{1.0, tau, std::cos(w * (s.t - mid)), std::sin(w * (s.t - mid))};
             for (int r = 0; r < 4; ++r) {
@@ -109,16 +115,38 @@ std::optional<TrueMotion> TrueMotionFit::fit() const {
                 b[r] += weight * x[r] * s.lon;
             }
         }
-        if (!solve(m, b)) return std::nullopt;
+        if (!solve(m, b)) return false;
         w = kTwoPi / kSiderealDay + b[1] / kDegPerRad / kSecondsPerDayFit;
     }
+    lon_mid = b[0];
+    drift = b[1];
+    return true;
+}
+
+namespace {
+
+double wrap360(double deg) {
+    const double lon = std::fmod(deg, 360.0);
+    const double w = lon < 0.0 ? lon + 360.0 : lon;
+    return w >= 360.0 ? 0.0 : w;
+}
+
+}  // namespace
+
+std::optional<TrueMotion> TrueMotionFit::fit() const {
+    double lon = 0.0, drift = 0.0;
+    if (!solve_over(window_, lon, drift)) return std::nullopt;
     TrueMotion out;
-    out.t = end;
-    out.drift_deg_day = b[1];
-    const double lon = std::fmod(b[0] + b[1] * (end - mid) / kSecondsPerDayFit, 360.0);
-    out.lon_deg = lon < 0.0 ? lon + 360.0 : lon;
-    if (out.lon_deg >= 360.0) out.lon_deg = 0.0;
+    out.t = samples_.back().t;
+    out.drift_deg_day = drift;
+    out.lon_deg = wrap360(lon + drift * (window_ / 2.0) / kSecondsPerDayFit);
     return out;
+}
+
+std::optional<TrueMotion> TrueMotionFit::fit_over(double length) const {
+    double lon = 0.0, drift = 0.0;
+    if (!(length > 0.0) || !solve_over(length, lon, drift)) return std::nullopt;
+    return TrueMotion{wrap360(lon), drift, samples_.back().t - length / 2.0};
 }
 
 }  // namespace standin

@@ -32,8 +32,10 @@ struct TrueMotion {
 
 class TrueMotionFit {
 public:
-    // window [s]: how far back the fit reaches, and the history it needs.
-    explicit TrueMotionFit(double window);
+    // window [s]: how far back the fit reaches, and the history it needs;
+    // history [s]: how far back samples are kept for fit_over (at least
+    // the window).
+    explicit TrueMotionFit(double window, double history = 0.0);
     TrueMotionFit();  // a sidereal day
 
     // A sample at time t [s] (increasing) of the sub-satellite longitude
@@ -46,12 +48,21 @@ public:
     // The fit over the last window; absent until the samples span a whole
     // window (and after thrust, until they span one again).
     std::optional<TrueMotion> fit() const;
+    // [s] the time the samples kept span.
+    double span() const;
+    // The fit over the last `length` seconds (at most span()): the mean
+    // longitude and drift at their middle, t the middle. A longer fit
+    // averages out the Moon's half-monthly swing of the drift.
+    std::optional<TrueMotion> fit_over(double length) const;
 
 private:
+    // Least squares over (end - length, end]: the mean longitude at the
+    // middle and the drift; false when singular or too few samples.
+    bool solve_over(double length, double& lon_mid, double& drift) const;
     struct Sample {
         double t, lon, weight;
     };
-    double window_;
+    double window_, history_;
     std::deque<Sample> samples_;
     double last_raw_ = 0.0;
 };

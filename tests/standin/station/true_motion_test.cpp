@@ -45,6 +45,16 @@ TEST(TrueMotionFit, RecoversMeanLongitudeAndDriftFromUnevenSteps) {
         EXPECT_GE(m->lon_deg, 0.0);
         EXPECT_LT(m->lon_deg, 360.0);
         EXPECT_NEAR(m->drift_deg_day, c.drift, 2e-4);
+        // Over a longer span, at its middle.
+        standin::TrueMotionFit long_fit(kSiderealDay, 3.0 * kSiderealDay);
+        for (double u = 0.0; u < 2.0 * kSiderealDay; u += 300.0)
+            long_fit.add(u, sampled(u, c.lon0, c.drift, c.swing));
+        EXPECT_FALSE(long_fit.fit_over(2.5 * kSiderealDay));
+        const auto l = long_fit.fit_over(1.5 * kSiderealDay);
+        ASSERT_TRUE(l);
+        EXPECT_NEAR(std::remainder(l->lon_deg - (c.lon0 + c.drift * l->t / 86400.0), 360.0), 0.0,
+                    2e-4);
+        EXPECT_NEAR(l->drift_deg_day, c.drift, 2e-4);
     }
 }
 
