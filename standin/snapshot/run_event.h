@@ -5,6 +5,7 @@
 // orders.
 #pragma once
 
+#include <cmath>
 #include <cstddef>
 #include <memory>
 #include <string>
@@ -18,13 +19,13 @@ namespace standin {
 
 struct RunEvent {
     enum class Kind {
-        key,                // name: the key; used: per vessel, whether it took it
-        burn,               // name: the group; start: its start edge; value: level
-        travel_end,         // name: the animation; value: its state
-        warp,               // value: the step length [s] from t
-        attitude,           // name: the mode
-        plan,               // plan, value: the start it is made for [s]
-        relocation,         // name: the phase; refusal when refused
+        key,         // name: the key; used: per vessel, whether it took it
+        burn,        // name: the group; start: its start edge; value: level; role, planned_dv, dv
+        travel_end,  // name: the animation; value: its state
+        warp,        // value: the step length [s] from t
+        attitude,    // name: the mode
+        plan,        // plan, value: the start it is made for [s]
+        relocation,  // name: the phase; refusal when refused
         relocation_report,  // report: the relocation as flown, at the run's end
         hud,                // hud: the frame; shown: false for a frame drawn for a plot sample
         surface,            // the vessel reached the Earth's surface at t and stays there
@@ -41,6 +42,11 @@ struct RunEvent {
     double value = 0.0;
     std::vector<bool> used;
     std::string refusal;
+    // A relocation's burn: its role (start, trim, stop; empty for others),
+    // its planned delta-v and, on its end edge, the delta-v flown [m/s].
+    std::string role;
+    double planned_dv = std::nan("");
+    double dv = std::nan("");
     const RelocationPlan* plan = nullptr;
     const RelocationReport* report = nullptr;
     std::shared_ptr<const HudFrame> hud;

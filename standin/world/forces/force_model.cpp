@@ -1,6 +1,7 @@
 #include "standin/world/forces/force_model.h"
 
 #include <cmath>
+#include <utility>
 
 #include "standin/world/earth.h"
 #include "standin/world/forces/gravity_field.h"
@@ -87,7 +88,9 @@ ForceModel::ForceModel(const ForceSelection& selection, const std::filesystem::p
     if (selection.gravity_degree >= 0 && !selection.two_body) {
         const GravityModel model = read_gravity_file(gravity_file, selection.gravity_degree);
         gravity_model_ = model.name;
-        forces_.push_back(std::make_unique<GravityField>(model, selection.gravity_degree));
+        auto field = std::make_unique<GravityField>(model, selection.gravity_degree);
+        field_ = field.get();
+        forces_.push_back(std::move(field));
     } else {
         forces_.push_back(std::make_unique<PointMass>(kEarthMu));
     }

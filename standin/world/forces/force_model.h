@@ -13,6 +13,8 @@
 
 namespace standin {
 
+class GravityField;
+
 constexpr int kDefaultGravityDegree = 8;
 constexpr int kMaxGravityDegree = 20;
 
@@ -48,6 +50,8 @@ public:
     const std::string& gravity_model() const { return gravity_model_; }
     int gravity_degree() const { return selection_.gravity_degree; }
     const SunMoon& ephemeris() const { return *ephemeris_; }
+    // The gravity field among the forces; null for a point-mass Earth.
+    const GravityField* gravity_field() const { return field_; }
 
     // [m/s^2] the sum of the forces, global frame.
     VECTOR3 acceleration(const VECTOR3& r_m, double mjd_utc, const VesselSurface& surface) const;
@@ -57,6 +61,7 @@ private:
     std::string gravity_model_;
     std::unique_ptr<SunMoon> ephemeris_;  // the forces hold references to it
     std::vector<std::unique_ptr<Force>> forces_;
+    const GravityField* field_ = nullptr;  // one of forces_
 };
 
 }  // namespace standin
