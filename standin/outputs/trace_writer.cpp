@@ -267,6 +267,7 @@ void TraceWriter::write_step(const StepSnapshot& s) {
         j.key("earth_dist_m").number(o.earth_dist_m, *memo.take(1));
         j.key("sun_dir").vector(o.sun_dir, memo.take(3));
         j.key("lon_deg").number(o.lon_deg, *memo.take(1));
+        j.key("inclination_deg").number(o.inclination_deg, *memo.take(1));
         write_host_answers(j, o.host, mjd_memo_, memo.take(kHostAnswerNumbers));
         const std::vector<std::string>& names = animation_names_[i];
         j.key("anim").raw('{');

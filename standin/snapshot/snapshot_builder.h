@@ -56,6 +56,7 @@ private:
         double exhaust_m_s = 0.0;
         double used_kg = 0.0;
         double propellant_kg = 0.0;
+        std::vector<double> group_used_kg = {};  // as of the last snapshot
     };
     std::vector<MainEngineUse> main_;
     SunTrack sun_;
