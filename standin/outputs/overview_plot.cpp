@@ -170,7 +170,7 @@ public:
             out_ += "<rect data-eclipse=\"" + fmt("%.17g", e.start) + " " + fmt("%.17g", e.end) +
                     "\" x=\"" + fmt("%.2f", x0) + "\" y=\"" + fmt("%.0f", top) + "\" width=\"" +
                     fmt("%.2f", std::max(1.0, x1 - x0)) + "\" height=\"" +
-                    std::to_string(kPanelHeight) + "\" fill=\"#5A6A7A\" fill-opacity=\"0.35\"/>\n";
+                    std::to_string(kPanelHeight) + "\" fill=\"#8393A5\" fill-opacity=\"0.4\"/>\n";
         }
         const double ys = nice_step(ay.hi - ay.lo);
         for (double v = std::ceil(ay.lo / ys) * ys; v <= ay.hi; v += ys) {
