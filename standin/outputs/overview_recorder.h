@@ -1,9 +1,11 @@
 // The overview plot as an output: a sample of each vessel whenever a HUD
 // is drawn for one (the figures the module printed beside the step's
-// truth), one SVG per vessel into the --svg folder at the end.
+// truth), its burns and eclipses from the run's events, one SVG per vessel
+// into the --svg folder at the end.
 #pragma once
 
 #include <cmath>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -16,9 +18,12 @@ namespace standin {
 struct OverviewSettings {
     std::string folder;  // --svg
     // [deg] east: the target the plot measures from, for every vessel; NaN:
-    // each vessel's profile's, if it has one.
+    // the box's, else each vessel's profile's, if it has one.
     double target_lon = NAN;
-    std::vector<OverviewMark> marks;  // for every vessel: the keys and burns commanded
+    // For every vessel: the keys commanded (burns come from the run's events).
+    std::vector<OverviewMark> marks;
+    std::optional<StationBox> box =
+        std::nullopt;  // the station kept; none: +-0.1 deg about the target
 };
 
 // The marks of a relocation's burns.
@@ -34,16 +39,30 @@ public:
     explicit OverviewRecorder(OverviewSettings settings) : settings_(std::move(settings)) {}
 
     void header(const RunHeader& header) override;
-    void step(const StepSnapshot& snapshot) override { last_ = snapshot; }
     void event(const RunEvent& event) override;
     void finish(RunEnd& end) override;
 
+    void step(const StepSnapshot& snapshot) override;
+
 private:
+    // A burn under way: its group's delta-v so far when it started.
+    struct OpenBurn {
+        std::size_t group = 0;
+        double start = 0.0;  // [s]
+        double end = NAN;    // [s] once its end edge came; closed at the next step
+        double dv0 = 0.0;    // [m/s]
+        std::string name;
+    };
+    void close_burns(std::size_t vessel, bool all);
+
     OverviewSettings settings_;
     RunHeader header_;
     std::vector<double> targets_;  // [deg] east, per vessel
     std::vector<std::vector<OverviewSample>> samples_;
-    std::vector<std::vector<OverviewMark>> relocation_marks_;
+    std::vector<std::vector<OverviewMark>> burns_;
+    std::vector<std::vector<OpenBurn>> open_;
+    std::vector<std::vector<OverviewSpan>> eclipses_;
+    std::vector<double> shadow_since_;  // [s] NaN: in sunlight
     StepSnapshot last_;
 };
 

@@ -77,6 +77,7 @@ double earth_dish_error(const VesselStep& v) {
 RunSummary::RunSummary(std::string path) : path_(std::move(path)) {}
 
 void RunSummary::header(const RunHeader& h) {
+    start_t_ = h.t;
     for (std::size_t i = 0; i < h.vessels.size(); ++i) {
         const VesselRecord& r = *h.vessels[i];
         Vessel s;
@@ -149,8 +150,9 @@ void RunSummary::event(const RunEvent& e) {
                 if (e.start && s.shadow_since < 0.0) {
                     ++s.eclipses;
                     s.shadow_since = e.t;
-                } else if (!e.start && s.shadow_since >= 0.0) {
-                    s.shadow_s += e.t - s.shadow_since;
+                } else if (!e.start) {
+                    // An exit with no entry: in the shadow from the start.
+                    s.shadow_s += e.t - (s.shadow_since >= 0.0 ? s.shadow_since : start_t_);
                     s.shadow_since = -1.0;
                 }
             }

@@ -61,6 +61,7 @@ private:
     std::vector<Entry> timeline_;
     std::vector<std::string> unused_keys_;
     std::vector<Vessel> vessels_;
+    double start_t_ = 0.0;            // [s] the run's
     std::vector<double> exhaust_;     // [m/s] per vessel, its main engine's
     std::vector<double> empty_mass_;  // [kg] per vessel
     std::vector<std::vector<std::string>> animation_names_;

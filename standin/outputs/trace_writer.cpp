@@ -289,6 +289,7 @@ void TraceWriter::write_step(const StepSnapshot& s) {
         if (o.true_lon_deg) j.key("true_lon_deg").number(*o.true_lon_deg, true_memo[0]);
         if (o.true_drift_deg_day)
             j.key("true_drift_deg_day").number(*o.true_drift_deg_day, true_memo[1]);
+        j.key("inclination_deg").number(o.inclination_deg, *memo.take(1));
         write_host_answers(j, o.host, mjd_memo_, memo.take(kHostAnswerNumbers));
         const std::vector<std::string>& names = animation_names_[i];
         j.key("anim").raw('{');

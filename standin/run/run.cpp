@@ -113,13 +113,12 @@ constexpr double kTinyStep = 1e-9;
 // Plots need no more points than a screen has pixels.
 constexpr double kPlotPoints = 2000.0;
 
-// What the overview plot marks on every vessel's: the keys and burns commanded.
+// What the overview plot marks on every vessel's: the keys commanded (it
+// takes the burns, with their delta-v, from the run's events).
 std::vector<OverviewMark> commanded_marks(const Options& o) {
     std::vector<OverviewMark> marks;
     for (const auto& k : o.keys)
         marks.push_back({OverviewMark::Kind::key, k.time, 0.0, k.key.text});
-    for (const auto& b : o.burns)
-        marks.push_back({OverviewMark::Kind::burn, b.time, b.duration, "burn " + b.group_name});
     return marks;
 }
 

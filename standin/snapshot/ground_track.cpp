@@ -22,4 +22,12 @@ double drift_deg_per_orbit(double period) {
     return (kSiderealDay - period) / kSiderealDay * 360.0;
 }
 
+double inclination_deg(const VECTOR3& r, const VECTOR3& v) {
+    const double hx = r.y * v.z - r.z * v.y, hy = r.z * v.x - r.x * v.z, hz = r.x * v.y - r.y * v.x;
+    const double h = std::sqrt(hx * hx + hy * hy + hz * hz);
+    if (!(h > 0.0)) return 0.0;
+    // atan2 rather than acos: exact near 0, where geostationary orbits are.
+    return std::atan2(std::hypot(hx, hy), hz) * kDegPerRad;
+}
+
 }  // namespace standin

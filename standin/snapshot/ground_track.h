@@ -16,4 +16,9 @@ double mean_surface_lon_deg(double mean_lon, double earth_rotation);
 // drifts against the ground in one sidereal day.
 double drift_deg_per_orbit(double period);
 
+// [deg] 0..180: the tilt of the orbit through a global state to the Earth's
+// equator of the date (the global frame's); 0 for a state with no orbit
+// plane (at rest, or moving straight up or down).
+double inclination_deg(const VECTOR3& r, const VECTOR3& v);
+
 }  // namespace standin

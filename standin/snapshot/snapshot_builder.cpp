@@ -13,6 +13,11 @@ VECTOR3 unit(const VECTOR3& v, double& length) {
     return {v.x / length, v.y / length, v.z / length};
 }
 
+// [m/s] as the thrust model draws propellant for it.
+double exhaust_speed(const Thruster& t) {
+    return t.isp * (t.tank != nullptr ? t.tank->efficiency : 0.0);
+}
+
 }  // namespace
 
 SnapshotBuilder::SnapshotBuilder(OrbitalWorld& world, Session& session,
@@ -59,6 +64,7 @@ const StepSnapshot& SnapshotBuilder::take(long n, double dt) {
         v.state = world_.state(r);
         v.q = world_.attitude(r);
         v.rate = world_.rate(r);
+        v.inclination_deg = inclination_deg(v.state.r, v.state.v);
         const VECTOR3& p = v.state.r;
         v.earth_dir = unit(unrotate(v.q, {-p.x, -p.y, -p.z}), v.earth_dist_m);
         double sun_distance = 0.0;
@@ -82,22 +88,30 @@ const StepSnapshot& SnapshotBuilder::take(long n, double dt) {
         v.mass_kg = r.total_mass();
         v.thrust.clear();
         v.group_used_kg.clear();
+        MainEngineUse& m = main_[i];
+        // The mass at the step's start: now, plus all that was drawn in it.
+        const double m_start = v.mass_kg + std::max(0.0, m.propellant_kg - v.propellant_kg);
+        m.group_used_kg.resize(r.groups.size(), 0.0);
+        v.group_dv_m_s.resize(r.groups.size(), 0.0);
         double main_used = 0.0;
         bool main_seen = false;
-        for (const auto& g : r.groups) {
+        for (std::size_t k = 0; k < r.groups.size(); ++k) {
+            const ThrusterGroup& g = r.groups[k];
             v.thrust.push_back(g.thrusters.empty() ? 0.0 : g.thrusters.front()->level);
             double used = 0.0;
             for (const Thruster* t : g.thrusters) used += t->drawn_kg;
             v.group_used_kg.push_back(used);
+            const double drawn = used - m.group_used_kg[k];
+            if (drawn > 0.0 && m_start > drawn)
+                v.group_dv_m_s[k] +=
+                    exhaust_speed(*g.thrusters.front()) * std::log(m_start / (m_start - drawn));
+            m.group_used_kg[k] = used;
             if (g.type == THGROUP_MAIN && !main_seen) {
                 main_used = used;
                 main_seen = true;
             }
         }
-        MainEngineUse& m = main_[i];
         const double burnt = main_used - m.used_kg;
-        // The mass at the step's start: now, plus all that was drawn in it.
-        const double m_start = v.mass_kg + std::max(0.0, m.propellant_kg - v.propellant_kg);
         if (burnt > 0.0 && m_start > burnt)
             v.main_dv_m_s += m.exhaust_m_s * std::log(m_start / (m_start - burnt));
         m.used_kg = main_used;

@@ -57,6 +57,7 @@ private:
         double exhaust_m_s = 0.0;
         double used_kg = 0.0;
         double propellant_kg = 0.0;
+        std::vector<double> group_used_kg = {};  // as of the last snapshot
     };
     std::vector<MainEngineUse> main_;
     // Per vessel: the true-motion fit, and the propellant [kg] the groups

@@ -23,6 +23,8 @@ struct VesselStep {
     VECTOR3 rate{};       // [rad/s] vessel frame
     VECTOR3 earth_dir{};  // unit, vessel frame
     double earth_dist_m = 0.0;
+    // [deg] the orbit's inclination to the Earth's equator of the date
+    double inclination_deg = 0.0;
     VECTOR3 sun_dir{};          // unit, vessel frame
     double lon_deg = 0.0;       // [deg] east, 0..360: the sub-satellite point's
     double mean_lon_deg = 0.0;  // [deg] east, 0..360: the orbit's mean longitude over the ground
@@ -49,6 +51,9 @@ struct VesselStep {
     // [m/s] the main engine's share of the velocity change since the start:
     // its propellant alone through the rocket equation, step by step.
     double main_dv_m_s = 0.0;
+    // [m/s] the same for each group's own propellant, by group, with its
+    // first thruster's exhaust speed: a burn's delta-v is the change across it.
+    std::vector<double> group_dv_m_s;
     // The dishes of the vessel's profile, when it has them.
     bool pointed = false;
     std::array<double, 2> pointing_error_deg{};

@@ -2,11 +2,14 @@
 #include "standin/outputs/overview_plot.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <nlohmann/json.hpp>
+#include <set>
 #include <sstream>
 
 #include "standin/outputs/hud_station_figures.h"
@@ -15,6 +18,7 @@
 #include "standin/scenario/scenario_file.h"
 #include "standin/snapshot/snapshot_builder.h"
 #include "standin/station/relocation_executor.h"
+#include "tests/support/krvsim_process.h"
 
 namespace {
 
@@ -140,17 +144,26 @@ TEST(OverviewPlot, PlottedPointsAreTheSamplesLongitudeUnwrappedAcrossTheSeam) {
         EXPECT_NEAR(lon["host"][i].second, expect[i], tol);
         EXPECT_NEAR(lon["HUD"][i].second, expect[i], tol);
     }
-    auto drift = read_series(svg, 2);
+    auto drift = read_series(svg, 4);
     EXPECT_EQ(drift["HUD"].size(), 5U);
     EXPECT_NEAR(drift["host"][4].second, 0.4, 1e-3);
-    auto dish = read_series(svg, 4);
+    auto dish = read_series(svg, 6);
     EXPECT_NEAR(dish["dish 2"][3].second, 1.5, 1e-3);
-    auto anim = read_series(svg, 5);
+    auto anim = read_series(svg, 7);
     EXPECT_NEAR(anim["covers"][5].second, 1.0, 1e-3);
-    auto tank = read_series(svg, 6);
+    auto tank = read_series(svg, 8);
     EXPECT_NEAR(tank["tank"][5].second, 1445.0, 1e-2);
     EXPECT_NE(svg.find("start burn"), std::string::npos);
     EXPECT_NE(svg.find("0.1\xC2\xB0 box"), std::string::npos);
+    // A station's own box, measured from the target.
+    in.box = standin::StationBox{260.0, 0.05};
+    const std::string boxed = standin::overview_plot_svg(in);
+    std::istringstream box(boxed.substr(boxed.find("data-box=\"") + 10));
+    double box_lo = 0.0, box_hi = 0.0;
+    box >> box_lo >> box_hi;
+    EXPECT_NEAR(box_lo, 1.95, 1e-9);
+    EXPECT_NEAR(box_hi, 2.05, 1e-9);
+    EXPECT_NE(boxed.find("0.05\xC2\xB0 box"), std::string::npos);
 }
 
 // The real module flown from its drift at 95 degrees west onto 102 west:
@@ -196,6 +209,94 @@ TEST(OverviewPlot, RelocationOfTheRealModuleArrivesAsItsHudPrints) {
     EXPECT_EQ(read_series(svg, 0)["host"].size(), in.samples.size());
     EXPECT_NE(svg.find("start burn"), std::string::npos);
     EXPECT_NE(svg.find("stop burn"), std::string::npos);
+}
+
+// A run under every force in the eclipse season, with one burn: the plot's
+// shadow, delta-v, inclination and parabolas are placed from the run's own
+// events and steps, as its trace has them.
+TEST(OverviewPlot, ShadowBurnInclinationAndParabolasComeFromTheRun) {
+    namespace fs = std::filesystem;
+    const fs::path dir =
+        fs::temp_directory_path() / ("krv_overview_run_" + std::to_string(getpid()));
+    fs::create_directories(dir);
+    std::ofstream(dir / "equinox.scn") << "DATE 2024-09-20T00:00:00\nTIME 0\n"
+                                          "VESSEL KRV-1 KRV\n  ELEMENTS 42164169.46 0 0 0 0 0\n"
+                                          "  ATTITUDE SUN\n  PROPELLANT 0 1450\n"
+                                          "  ANT 1 1.0000 0.2500 0.0000 0.0000\nEND\n";
+    const krvtest::Outcome o =
+        krvtest::krvsim((dir / "equinox.scn").string() +
+                        " --forces all --dt 60 --until 259200 --burn 90000:5:main" + " --trace " +
+                        (dir / "trace.jsonl").string() + " --svg " + dir.string() + " --summary " +
+                        (dir / "summary.json").string());
+    ASSERT_EQ(o.status, 0) << o.output;
+    std::set<std::pair<double, double>> eclipses;
+    std::map<double, nlohmann::json> steps;  // by time
+    // It starts in the shadow: an exit with no entry before it.
+    double entry = 0.0, burn_start = NAN, burn_end = NAN;
+    std::ifstream trace(dir / "trace.jsonl");
+    for (std::string line; std::getline(trace, line);) {
+        const auto r = nlohmann::json::parse(line);
+        const double t = r.value("t", 0.0);
+        if (r["type"] == "step") steps[t] = r["vessels"][0];
+        if (r["type"] == "eclipse" && r["phase"] == "entry") entry = t;
+        if (r["type"] == "eclipse" && r["phase"] == "exit") eclipses.emplace(entry, t), entry = NAN;
+        if (r["type"] == "burn") (r["phase"] == "start" ? burn_start : burn_end) = t;
+    }
+    if (!std::isnan(entry)) eclipses.emplace(entry, 259200.0);  // in the shadow at the end
+    std::ifstream svg_in(dir / "overview_KRV-1.svg");
+    const std::string svg((std::istreambuf_iterator<char>(svg_in)), {});
+    std::ifstream summary_in(dir / "summary.json");
+    const auto summary = nlohmann::json::parse(summary_in);
+    fs::remove_all(dir);
+    const auto at = [&](double t) -> const nlohmann::json& {
+        auto it = steps.lower_bound(t - 0.5);
+        EXPECT_TRUE(it != steps.end() && std::fabs(it->first - t) < 0.5) << t;
+        return it->second;
+    };
+
+    // Three days at the equinox: an eclipse a day, each shaded where it was.
+    ASSERT_EQ(eclipses.size(), 4U);
+    std::set<std::pair<double, double>> shaded;
+    for (std::size_t p = 0; (p = svg.find("data-eclipse=\"", p)) != std::string::npos;) {
+        std::istringstream span(svg.substr(p += 14));
+        double a, b;
+        span >> a >> b;
+        shaded.emplace(a, b);
+    }
+    EXPECT_EQ(shaded, eclipses);
+    // The summary's time in the shadow counts the first spell too.
+    double shadow = 0.0;
+    for (const auto& [a, b] : eclipses) shadow += b - a;
+    EXPECT_NEAR(summary["vessels"][0]["shadow_s"].get<double>(), shadow, 1e-6);
+
+    // The inclination as the trace has it.
+    const auto inclination = read_series(svg, 2)["host"];
+    ASSERT_GT(inclination.size(), 1000U);
+    for (const auto& [t, v] : inclination)
+        EXPECT_NEAR(v, at(t)["inclination_deg"].get<double>(), 1e-5) << t;
+
+    // The burn at its start with the main engine's delta-v across it.
+    const auto dv = read_series(svg, 3)["delta-v"];
+    ASSERT_EQ(dv.size(), 1U);
+    EXPECT_NEAR(dv[0].first, burn_start, 1.0);
+    const double flown = steps.lower_bound(burn_end - 0.5)->second["main_dv_m_s"].get<double>() -
+                         at(burn_start)["main_dv_m_s"].get<double>();
+    EXPECT_GT(flown, 0.5);
+    EXPECT_NEAR(dv[0].second, flown, 1e-3 * flown);
+
+    // A parabola on each coast, none across the burn, each within the
+    // longitude's daily wobble of the points it was fitted to.
+    auto lon = read_series(svg, 0);
+    const auto& host = lon["host"];
+    const auto& fit = lon["parabola"];
+    ASSERT_EQ(fit.size(), 2U * 81U);
+    for (const auto& [t, v] : fit) {
+        EXPECT_FALSE(t > burn_start - 1.0 && t < burn_end + 1.0) << t;
+        const auto near = std::min_element(host.begin(), host.end(), [t = t](auto& a, auto& b) {
+            return std::fabs(a.first - t) < std::fabs(b.first - t);
+        });
+        EXPECT_NEAR(v, near->second, 0.01) << t;
+    }
 }
 
 }  // namespace
