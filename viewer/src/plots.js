@@ -123,6 +123,23 @@ class Plot {
 
 export class Plots {
   constructor(parent, replay, onSeek) {
+    this.parent = parent;
+    this.replay = replay;
+    this.onSeek = onSeek;
+    this.build();
+  }
+
+  // Afresh from the replay's steps now (a live run's grow).
+  rebuild() {
+    const cursor = this.lon.cursor;
+    this.parent.replaceChildren();
+    this.build();
+    this.draw();
+    this.setTime(cursor);
+  }
+
+  build() {
+    const { parent, replay, onSeek } = this;
     const times = Array.from(replay.times);
     const targets = replay.targets();
     // One guide per longitude: the module's target and a relocation's
