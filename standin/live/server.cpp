@@ -244,6 +244,8 @@ public:
         beast::get_lowest_layer(ws_).socket().close(ignored);
     }
 
+    std::uint64_t id() const { return id_; }
+
     // Sends a close frame once the write under way is done.
     void close() {
         closing_ = true;
@@ -624,6 +626,18 @@ std::vector<Command> Server::poll_commands() {
     const std::lock_guard<std::mutex> lock(impl_->mutex);
     out.swap(impl_->commands);
     return out;
+}
+
+void Server::reply(std::uint64_t client, std::string json) {
+    if (impl_->stopped) return;
+    auto text = std::make_shared<const std::string>(std::move(json));
+    net::post(impl_->ioc, [i = impl_.get(), client, text] {
+        for (const auto& v : i->viewers)
+            if (v->id() == client) {
+                v->enqueue(text, false);
+                return;
+            }
+    });
 }
 
 std::size_t Server::clients() const {

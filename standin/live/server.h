@@ -58,6 +58,9 @@ public:
     void publish(std::string json);
     // The commands taken since the last call, in their order of arrival.
     std::vector<Command> poll_commands();
+    // A message to one viewer only (an error reply to a command the runner
+    // refused); nothing when that viewer has gone.
+    void reply(std::uint64_t client, std::string json);
     // Viewers connected now.
     std::size_t clients() const;
     // Closes every connection (with a close frame to each viewer) and ends

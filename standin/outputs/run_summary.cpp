@@ -156,6 +156,7 @@ void RunSummary::event(const RunEvent& e) {
             break;
         case Kind::travel_end:
         case Kind::plan:
+        case Kind::command:  // told by what it ordered
             break;
     }
 }

@@ -146,15 +146,24 @@ constexpr std::size_t kQueuedRecords = 512;
 
 TraceWriter::TraceWriter(TraceSettings settings)
     : settings_(std::move(settings)),
-      file_(settings_.option, settings_.path),
-      json_(file_.get()),
-      queue_(kQueuedRecords) {
-    writer_ = std::thread([this] { writer_loop(); });
+      file_(settings_.path.empty()
+                ? nullptr
+                : std::make_unique<OutputFile>(settings_.option, settings_.path)),
+      json_(file_ ? std::make_unique<JsonOut>(file_->get()) : std::make_unique<JsonOut>(lines_)),
+      queue_(file_ ? kQueuedRecords : 1) {
+    if (file_) writer_ = std::thread([this] { writer_loop(); });
 }
 
 TraceWriter::~TraceWriter() {
     stop();
-    json_.flush();
+    json_->flush();
+}
+
+std::string TraceWriter::take_lines() {
+    json_->flush();
+    std::string out;
+    out.swap(lines_);
+    return out;
 }
 
 void TraceWriter::stop() {
@@ -178,7 +187,7 @@ void TraceWriter::writer_loop() {
                 if (s.kind == Slot::Kind::step)
                     write_step(s.step);
                 else
-                    json_.raw(s.text);
+                    json_->raw(s.text);
             } catch (...) {
                 writer_failed_ = true;
             }
@@ -189,6 +198,10 @@ void TraceWriter::writer_loop() {
 
 template <typename Write>
 void TraceWriter::text(Write&& write) {
+    if (!file_) {
+        write(*json_);
+        return;
+    }
     Slot& s = queue_.back();
     s.kind = Slot::Kind::text;
     s.text.clear();
@@ -239,6 +252,10 @@ void TraceWriter::header(const RunHeader& h) {
 
 void TraceWriter::step(const StepSnapshot& snapshot) {
     if (snapshot.n % settings_.keep_every != 0 && snapshot.t < settings_.last) return;
+    if (!file_) {
+        write_step(snapshot);
+        return;
+    }
     Slot& s = queue_.back();
     s.kind = Slot::Kind::step;
     s.step = snapshot;
@@ -247,7 +264,7 @@ void TraceWriter::step(const StepSnapshot& snapshot) {
 }
 
 void TraceWriter::write_step(const StepSnapshot& s) {
-    JsonOut& j = json_;
+    JsonOut& j = *json_;
     j.raw("{\"type\":\"step\",\"n\":").integer(s.n).key("t").number(s.t);
     j.key("mjd").number(s.mjd, mjd_memo_).key("dt").number(s.dt).key("vessels").raw('[');
     for (std::size_t i = 0; i < s.vessels.size(); ++i) {
@@ -383,6 +400,13 @@ void TraceWriter::event(const RunEvent& e) {
                 j.key("phase").string(e.start ? "entry" : "exit").raw("}\n");
             });
             break;
+        case Kind::command:
+            text([&](JsonOut& j) {
+                j.raw("{\"type\":\"command\",\"t\":").number(e.t);
+                j.key("client").integer(static_cast<long long>(e.value));
+                j.key("order").raw(e.name).raw("}\n");
+            });
+            break;
         case Kind::relocation_report:
             break;
     }
@@ -422,17 +446,18 @@ void TraceWriter::write_hud(const HudFrame& f) {
 }
 
 void TraceWriter::finish(RunEnd& end) {
+    if (!file_) return;
     text([&](JsonOut& j) {
         j.raw("{\"type\":\"end\",\"t\":").number(end.t).key("steps").integer(end.steps);
         j.key("reason").string(end.reason).raw("}\n");
     });
     stop();
-    if (!json_.flush() || writer_failed_)
+    if (!json_->flush() || writer_failed_)
         throw std::runtime_error(
             settings_.option + (settings_.path == "-" ? " -: standard output cannot be written"
                                                       : ": cannot write '" + settings_.path + "'"));
-    json_.release();
-    file_.commit();
+    json_->release();
+    file_->commit();
     if (settings_.listed && settings_.path != "-") end.files.emplace_back("trace", settings_.path);
 }
 

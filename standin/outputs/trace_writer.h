@@ -9,6 +9,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <thread>
 #include <vector>
@@ -23,7 +24,10 @@ namespace standin {
 constexpr int kTraceFormat = 1;
 
 struct TraceSettings {
-    std::string path;                // "-": standard output
+    // "-": standard output; empty: no file and no thread of its own, the
+    // records formatted on the caller's thread and kept for take_lines()
+    // (a live view's records, as the trace writes them).
+    std::string path;
     std::string option = "--trace";  // named in messages (--replay for the page's own)
     bool listed = true;              // named among the files written (not the replay's own)
     int keep_every = 1;              // [steps] between kept step records
@@ -46,6 +50,8 @@ public:
     // The last line; waits until everything is written; throws
     // std::runtime_error when the file could not be written.
     void finish(RunEnd& end) override;
+    // Without a file: the records made since the last call, one a line.
+    std::string take_lines();
 
 private:
     // One record for the writer's thread: a step to format, a text ready to
@@ -80,8 +86,9 @@ private:
     };
 
     TraceSettings settings_;
-    OutputFile file_;
-    JsonOut json_;
+    std::string lines_;  // without a file: the records not yet taken
+    std::unique_ptr<OutputFile> file_;
+    std::unique_ptr<JsonOut> json_;
     std::vector<std::vector<std::string>> animation_names_;  // per vessel
     std::vector<std::string> vessel_names_;                  // UTF-8
     std::vector<std::vector<std::string>> group_names_;      // per vessel, per thruster group

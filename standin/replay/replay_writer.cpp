@@ -287,21 +287,31 @@ bool ReplayWriter::data_json(std::string& json, std::string* error) const {
     return true;
 }
 
+bool ReplayWriter::page(std::string& page, std::string* error, bool live) const {
+    if (!read_file(template_file_, page, error)) return false;
+    const std::size_t at = page.find(kReplayDataPlaceholder);
+    if (at == std::string::npos ||
+        page.find(kReplayDataPlaceholder, at + kReplayDataPlaceholder.size()) !=
+            std::string::npos) {
+        if (error != nullptr)
+            *error = template_file_.string() + ": is not a replay template (it must hold " +
+                     std::string(kReplayDataPlaceholder) + " exactly once)";
+        return false;
+    }
+    std::string data;
+    if (!data_json(data, error)) return false;
+    if (live) data.insert(1, "\"live\":true,");
+    page.replace(at, kReplayDataPlaceholder.size(), data);
+    return true;
+}
+
 bool ReplayWriter::write(const fs::path& out, std::string* error) const {
     auto fail = [error](std::string why) {
         if (error != nullptr) *error = std::move(why);
         return false;
     };
     std::string page;
-    if (!read_file(template_file_, page, error)) return false;
-    const std::size_t at = page.find(kReplayDataPlaceholder);
-    if (at == std::string::npos ||
-        page.find(kReplayDataPlaceholder, at + kReplayDataPlaceholder.size()) != std::string::npos)
-        return fail(template_file_.string() + ": is not a replay template (it must hold " +
-                    std::string(kReplayDataPlaceholder) + " exactly once)");
-    std::string data;
-    if (!data_json(data, error)) return false;
-    page.replace(at, kReplayDataPlaceholder.size(), data);
+    if (!this->page(page, error)) return false;
 
     fs::path temporary = out;
     temporary += ".tmp";

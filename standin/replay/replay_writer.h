@@ -49,6 +49,11 @@ public:
     // written or the template lacks the placeholder.
     bool write(const std::filesystem::path& out, std::string* error) const;
 
+    // The page's text: the template with the data block filled in; `live`
+    // marks it as a live flight's ("live":true first), whose records
+    // arrive over its WebSocket. False, with the reason in *error, as write().
+    bool page(std::string& page, std::string* error, bool live = false) const;
+
     // The data block's JSON text, '<' written as \u003c so that nothing in
     // it can close the script element that holds it.
     bool data_json(std::string& json, std::string* error) const;

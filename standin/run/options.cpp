@@ -149,10 +149,29 @@ void whole_steps(const std::string& option, const std::string& text, int& out) {
 
 // The texts as given, checked and converted once CLI11 has sorted them.
 struct Given {
-    std::string dt, until, hud, hud_every, trace_every, trace_lines_every, forces;
+    std::string dt, until, hud, hud_every, trace_every, trace_lines_every, forces, live;
+    bool live_given = false;
     std::vector<std::string> keys, burns, hud_at, faults, warps, attitudes, relocations;
     bool no_hold = false, no_progress = false;
 };
+
+// What a live flight cannot take: the options whose meaning needs the
+// whole run known before it starts.
+void check_live(const Given& g, Options& o) {
+    o.live = true;
+    if (!g.live.empty()) o.live_listen = g.live;
+    if (!g.warps.empty())
+        throw OptionsError("--warp: not with --live (the page sets the warp as the flight goes)");
+    if (!o.replay.empty())
+        throw OptionsError(
+            "--replay: not with --live (keep the flight with --trace and make its page with "
+            "krvreplay)");
+    if (!o.poses.empty()) throw OptionsError("--poses: not with --live");
+    if (!o.svg.empty() && g.until.empty())
+        throw OptionsError(
+            "--svg: with --live, only with --until (the plot is sampled over the run)");
+    if (g.dt.empty()) o.dt = kLiveStep;
+}
 
 void convert(const Given& g, Options& o) {
     if (!g.dt.empty()) {
@@ -194,6 +213,11 @@ void convert(const Given& g, Options& o) {
     }
     o.attitude_hold = !g.no_hold;
     o.progress = !g.no_progress;
+    if (g.live_given) {
+        check_live(g, o);
+    } else if (!o.record.empty()) {
+        throw OptionsError("--record: needs --live (a batch run is its options already)");
+    }
 }
 
 }  // namespace
@@ -208,7 +232,7 @@ namespace {
 // taken from its folder.
 bool names_a_path(const std::string& key) {
     for (const char* k : {"scenario", "save", "trace", "summary", "calls", "replay", "poses",
-                          "poses-out", "svg", "modules"})
+                          "poses-out", "svg", "modules", "record"})
         if (key == k) return true;
     return false;
 }
@@ -319,6 +343,20 @@ CommandLine parse_once(const std::vector<std::string>& args, const std::string& 
                  "no progress bar (it is shown only on a terminal anyway)");
     app.add_flag("--report", o.report,
                  "print each vessel's report (what its module declared) before the run");
+    CLI::Option* live =
+        app.add_option("--live", g.live,
+                       "fly in real time and serve the flight to a browser at ADDR:PORT "
+                       "(default 127.0.0.1:8321; 0: any free port), its page's address on "
+                       "standard error; the page's warp, pause, keys, burns, attitude modes "
+                       "and relocation act at the next step; ends on Ctrl-C or SIGTERM, or "
+                       "at --until; the base step 1/60 s unless --dt gives one")
+            ->type_name("[ADDR:]PORT")
+            ->type_size(1)
+            ->expected(0, 1);
+    one(app.add_option("--record", o.record,
+                       "with --live: write the flight as a run file that --config flies "
+                       "again, step for step"))
+        ->type_name("PATH");
     one(app.add_option("--modules", o.modules,
                        "folder of the vessel modules (default " + default_modules + ")"))
         ->type_name("DIR");
@@ -385,13 +423,15 @@ CommandLine parse_once(const std::vector<std::string>& args, const std::string& 
         if (given != nullptr && opt->count() == 0)
             given->push_back(
                 {key, {opt->get_multi_option_policy() == CLI::MultiOptionPolicy::TakeAll, flag}});
-        // An empty value is a mistake, not the option left out.
-        if (!flag)
+        // An empty value is a mistake, not the option left out (--live's
+        // value may be left out).
+        if (!flag && key != "live")
             for (const std::string& r : opt->results())
                 if (r.empty())
                     throw OptionsError((key == "scenario" ? "the scenario" : opt->get_name()) +
                                        ": an empty value");
     }
+    g.live_given = live->count() > 0;
     convert(g, o);
     return result;
 }

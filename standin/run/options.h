@@ -80,7 +80,14 @@ struct Options {
     bool report = false;  // print each vessel's declared make-up before the run
     std::string modules;
     std::string config;  // the run file the options came from, if any
+    // A live flight: served to browsers and paced by the wall clock.
+    bool live = false;
+    std::string live_listen = "127.0.0.1:8321";  // [ADDR:]PORT
+    std::string record;                          // the live flight as a run file to fly again
 };
+
+// [s] a live flight's base step unless --dt gives one: a frame at 60 Hz.
+constexpr double kLiveStep = 1.0 / 60.0;
 
 // A bad command line; the message says what and how to ask for help.
 class OptionsError : public std::runtime_error {

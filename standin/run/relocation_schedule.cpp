@@ -31,8 +31,13 @@ RunEvent burn_event(double t, std::size_t vessel, const ExecutedBurn& b, bool st
 
 RelocationSchedule::RelocationSchedule(const std::optional<RelocateCommand>& order,
                                        Simulation& sim) {
-    if (!order) return;
+    if (order) add(*order, sim);
+}
+
+void RelocationSchedule::add(const RelocateCommand& command, Simulation& sim) {
+    const RelocateCommand* order = &command;
     OrbitalWorld& world = sim.world();
+    std::vector<Flight> flights;
     for (SessionVessel* v : sim.vessels()) {
         const std::string name = name_to_utf8(v->record->name);
         const RelocationOutcome o = plan_from_world(world, *v->record, order->target_lon,
@@ -52,13 +57,16 @@ RelocationSchedule::RelocationSchedule(const std::optional<RelocateCommand>& ord
         f.report.orbits = order->orbits;
         f.report.plan = *o.plan;
         f.report.phase = relocation_phase_name(RelocationPhase::waiting);
-        flights_.push_back(std::move(f));
+        flights.push_back(std::move(f));
     }
+    // All or none: a vessel's refusal leaves the schedule as it was.
+    announced_ = flights_.size();
+    for (Flight& f : flights) flights_.push_back(std::move(f));
 }
 
 void RelocationSchedule::announce(RunContext& run, std::FILE* err) {
     const double t = run.sim.world().sim_time();
-    for (std::size_t i = 0; i < flights_.size(); ++i) {
+    for (std::size_t i = announced_; i < flights_.size(); ++i) {
         const Flight& f = flights_[i];
         std::fputs(relocation_plan_text(f.report, "krvsim: ").c_str(), err);
         RunEvent e;

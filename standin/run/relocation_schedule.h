@@ -20,8 +20,13 @@ public:
     // vessel's plan is refused.
     RelocationSchedule(const std::optional<RelocateCommand>& order, Simulation& sim);
 
+    // An order given while the run goes on, planned now; throws as the
+    // constructor does.
+    void add(const RelocateCommand& order, Simulation& sim);
+    bool empty() const { return flights_.empty(); }
+
     Bounds bounds() const override { return Bounds::always; }
-    // The forecast plans: on err and as events.
+    // The forecast plans of the orders added last: on err and as events.
     void announce(RunContext& run, std::FILE* err);
     // [s] the latest time the next step may end at; infinity when nothing
     // is pending.
@@ -38,6 +43,7 @@ private:
         std::size_t starts_reported = 0, ends_reported = 0;
     };
     std::vector<Flight> flights_;
+    std::size_t announced_ = 0;  // the flights before it were announced with an earlier order
 };
 
 }  // namespace standin

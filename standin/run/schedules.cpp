@@ -57,25 +57,39 @@ void KeySchedule::due(double t, double /*step_end*/, RunContext& run) {
     }
 }
 
+void KeySchedule::add(KeyEvent key) {
+    keys_.push_back(std::move(key));
+}
+
 double KeySchedule::next_time(double /*t*/) const {
     return next_ < keys_.size() ? keys_[next_].time : INFINITY;
 }
 
 BurnSchedule::BurnSchedule(const std::vector<BurnCommand>& burns, Simulation& sim, std::FILE* err) {
-    for (const auto& b : burns) {
-        for (std::size_t i = 0; i < sim.vessels().size(); ++i) {
-            const VesselRecord& r = *sim.vessels()[i]->record;
-            if (!sim.world().schedule_burn(r, b.group, b.time, b.duration, b.level)) {
-                std::fprintf(err, "krvsim: %s has no '%s' group; burn at %g s ignored\n",
-                             name_to_utf8(r.name).c_str(), b.group_name.c_str(), b.time);
-                continue;
-            }
-            edges_.push_back({b.time, i, group_name(b.group), true, b.level});
-            edges_.push_back({b.time + b.duration, i, group_name(b.group), false, 0.0});
+    for (const auto& b : burns) add(b, sim, err);
+}
+
+bool BurnSchedule::add(const BurnCommand& b, Simulation& sim, std::FILE* err) {
+    bool taken = false;
+    for (std::size_t i = 0; i < sim.vessels().size(); ++i) {
+        const VesselRecord& r = *sim.vessels()[i]->record;
+        if (!sim.world().schedule_burn(r, b.group, b.time, b.duration, b.level)) {
+            std::fprintf(err, "krvsim: %s has no '%s' group; burn at %g s ignored\n",
+                         name_to_utf8(r.name).c_str(), b.group_name.c_str(), b.time);
+            continue;
+        }
+        taken = true;
+        // After the edges at the same time: the order a sort of all the
+        // burns at once gives, so that a run given them up front matches.
+        for (const Edge& edge : {Edge{b.time, i, group_name(b.group), true, b.level},
+                                 Edge{b.time + b.duration, i, group_name(b.group), false, 0.0}}) {
+            const auto at =
+                std::upper_bound(edges_.begin() + static_cast<std::ptrdiff_t>(next_), edges_.end(),
+                                 edge.t, [](double t, const Edge& e) { return t < e.t; });
+            edges_.insert(at, edge);
         }
     }
-    std::stable_sort(edges_.begin(), edges_.end(),
-                     [](const Edge& a, const Edge& b) { return a.t < b.t; });
+    return taken;
 }
 
 void BurnSchedule::due(double /*t*/, double step_end, RunContext& run) {
@@ -113,6 +127,10 @@ void WarpSchedule::due(double t, double /*step_end*/, RunContext& run) {
     }
 }
 
+void WarpSchedule::add(WarpCommand warp) {
+    warps_.push_back(std::move(warp));
+}
+
 double WarpSchedule::next_time(double /*t*/) const {
     return next_ < warps_.size() ? warps_[next_].time : INFINITY;
 }
@@ -148,6 +166,10 @@ void AttitudeSchedule::due(double t, double /*step_end*/, RunContext& run) {
             run.events.event(e);
         }
     }
+}
+
+void AttitudeSchedule::add(AttitudeCommand mode) {
+    modes_.push_back(std::move(mode));
 }
 
 double AttitudeSchedule::next_time(double /*t*/) const {

@@ -53,6 +53,8 @@ void check_times_within(const Options& o, double start, double until);
 class KeySchedule : public Schedule {
 public:
     explicit KeySchedule(std::vector<KeyEvent> keys);
+    // A key ordered while the run goes on, at or after every one before it.
+    void add(KeyEvent key);
     double next_time(double t) const override;
     void due(double t, double step_end, RunContext& run) override;
 
@@ -65,6 +67,9 @@ class BurnSchedule : public Schedule {
 public:
     // Hands the burns to the world; a vessel without the group is told on err.
     BurnSchedule(const std::vector<BurnCommand>& burns, Simulation& sim, std::FILE* err);
+    // A burn ordered while the run goes on, starting at or after every one
+    // before it; false when no vessel has the group.
+    bool add(const BurnCommand& burn, Simulation& sim, std::FILE* err);
     When when() const override { return When::in_step; }
     double next_time(double t) const override;
     // Reports the starts and ends that fall before step_end.
@@ -86,6 +91,8 @@ private:
 class WarpSchedule : public Schedule {
 public:
     WarpSchedule(std::vector<WarpCommand> warps, double base_dt);
+    // A warp ordered while the run goes on, at or after every one before it.
+    void add(WarpCommand warp);
     double next_time(double t) const override;
     // Reports each warp as it takes effect.
     void due(double t, double step_end, RunContext& run) override;
@@ -104,6 +111,8 @@ private:
 class AttitudeSchedule : public Schedule {
 public:
     explicit AttitudeSchedule(std::vector<AttitudeCommand> modes);
+    // A mode ordered while the run goes on, at or after every one before it.
+    void add(AttitudeCommand mode);
     double next_time(double t) const override;
     // Sets every vessel's mode due by t.
     void due(double t, double step_end, RunContext& run) override;

@@ -1,7 +1,8 @@
 // What happens in a run besides its steps, one type for every kind: keys,
 // burn edges, ends of travel, time warps, attitude modes, relocation plans,
 // phases and reports, HUD frames, the world's: a vessel reaching the
-// surface, a vessel entering or leaving the Earth's shadow.
+// surface, a vessel entering or leaving the Earth's shadow; a live viewer's
+// orders.
 #pragma once
 
 #include <cstddef>
@@ -28,6 +29,7 @@ struct RunEvent {
         hud,                // hud: the frame; shown: false for a frame drawn for a plot sample
         surface,            // the vessel reached the Earth's surface at t and stays there
         eclipse,            // start: into the Earth's penumbra at t; else back into full sunlight
+        command,            // a live viewer's order: value: the viewer's number; name: it as JSON
     };
     static constexpr std::size_t kAllVessels = static_cast<std::size_t>(-1);
 
