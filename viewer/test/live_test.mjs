@@ -154,7 +154,8 @@ try {
   await p.select('#speed', '100');
   await until(p, () => window.krvReplay.warp() === 100, 'warp 100');
   const at100 = await rate(p, 3000);
-  check(at100 > 30 && at100 < 300, `at warp 100 the run's time goes ${at100.toFixed(0)}× wall time`);
+  // Loose: a busy machine falls behind the clock at a high warp.
+  check(at100 > 20 && at100 < 300, `at warp 100 the run's time goes ${at100.toFixed(0)}× wall time`);
   await p.keyboard.press('Comma');
   await until(p, () => window.krvReplay.warp() === 10, '"," to warp 10');
   check(await p.evaluate(() => window.krvReplay.warp()) === 10, '"," steps the warp down to 10×');
@@ -169,8 +170,15 @@ try {
 
   // Two pages, one run; the second leaving stops nothing.
   const two = await open();
+  // Paused, the two must read the very same time.
+  await p.keyboard.press('Space');
+  const bothPaused = () => window.krvReplay.paused() && window.krvReplay.connection === 'connected';
+  await Promise.all([until(p, bothPaused, 'paused'), until(two.page, bothPaused, 'paused in the second page')]);
+  await sleep(300);
   const [ta, tb] = await Promise.all([simTime(p), simTime(two.page)]);
-  check(Math.abs(ta - tb) <= 10 * 0.5, `two pages show one run's time (${ta.toFixed(1)} s and ${tb.toFixed(1)} s)`);
+  check(ta === tb, `two pages show one run's time (${ta} s and ${tb} s, paused)`);
+  await p.keyboard.press('Space');
+  await until(p, () => !window.krvReplay.paused(), 'resumed');
   await two.page.close();
   check(await rate(p, 1500) > 0, 'a page closed mid-flight leaves the run going');
 
