@@ -117,11 +117,13 @@ function show(data, given, link) {
   scene.controls.addEventListener('change', () => scene.render());
   window.addEventListener('resize', resize);
   let dirty = false, redrawn = 0;
+  const liveWork = [];
   // Orders seen back in a snapshot, waiting for the frame that shows it.
   const seen = [];
   function tick(ts) {
     if (playback) playback.tick(ts);
     else if (dirty) {
+      const started = performance.now();
       dirty = false;
       if (ts - redrawn >= LIVE_REDRAW_MS) {
         redrawn = ts;
@@ -130,7 +132,9 @@ function show(data, given, link) {
       }
       frame();
       const shown = performance.now();
-      for (const o of seen.splice(0)) api.latencies.push({ type: o.type, key: o.key, ms: shown - o.at });
+      for (const o of seen.splice(0)) api.latencies.push({ type: o.type, key: o.key, ms: shown - o.at, receivedMs: o.received - o.at });
+      liveWork.push(shown - started);
+      if (liveWork.length > 600) liveWork.shift();
     }
     requestAnimationFrame(tick);
   }
@@ -189,7 +193,7 @@ function show(data, given, link) {
     hudTexts: () => (snap.hud ? { t: num(snap.hud.t), texts: snap.hud.texts } : null),
     coverage: () => scene.coverage(),
     earthOnScreen: () => scene.earthOnScreen(),
-    frameTimes: () => playback.workMs.slice(),
+    frameTimes: () => (playback ? playback.workMs : liveWork).slice(),
     view: (position, target) => {
       scene.view3(position, target);
       scene.render();
@@ -208,6 +212,7 @@ function show(data, given, link) {
         controls.command(r);
         const mine = link.sent.get(r.order?.id);
         if (mine && r.order.type === mine.type) {
+          mine.received = performance.now();
           seen.push(mine);
           link.sent.delete(mine.id);
         }

@@ -147,8 +147,11 @@ try {
     const hud = await p.evaluate(() => (window.krvReplay.hudTexts()?.texts ?? []).map((x) => x.text));
     check(booms && hud.includes('HGA and Solar Panels Deployed'), `G in the page: booms at 1, HUD "${hud.find((x) => /HGA/.test(x))}"`);
   }
-  const keyTaken = await until(p, () => [...document.querySelectorAll('#replies .taken')].some((e) => / key G$/.test(e.textContent)), 'G taken');
-  check(keyTaken, 'G in the page is sent as a key and shown taken');
+  // Against the stand-in, which acts on nothing: the order listed as taken.
+  // (A slow page may miss the snapshot that carries it: only the state is
+  // sure to arrive, so krvsim's flight is judged by the booms.)
+  if (!realLive) check(await until(p, () => [...document.querySelectorAll('#replies .taken')].some((e) => / key G$/.test(e.textContent)), 'G taken'),
+    'G in the page is sent as a key and shown taken');
 
   // Warp and pause, from the bar and the keys.
   await p.select('#speed', '100');
@@ -226,6 +229,8 @@ try {
   } else server.close();
   check(await until(p, () => window.krvReplay.connection === 'disconnected' && document.getElementById('live-status').textContent === 'disconnected', 'disconnected'),
     'the run gone, the page says "disconnected" and keeps its last state');
+  const taken = await p.$$eval('#replies .taken', (e) => e.length);
+  check(taken > 0, `the orders taken are listed in the page (${taken} of the last 8 lines)`);
   check(one.problems.length === 0, `no page error (${one.problems.join('; ') || 'none'})`);
 
   if (realLive) {
