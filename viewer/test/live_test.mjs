@@ -153,6 +153,14 @@ try {
   if (!realLive) check(await until(p, () => [...document.querySelectorAll('#replies .taken')].some((e) => / key G$/.test(e.textContent)), 'G taken'),
     'G in the page is sent as a key and shown taken');
 
+  // Keys with modifiers: Shift+K is not the module's K (the covers stay
+  // shut); what was sent is read back from the trace at the end.
+  for (const [mod, key] of [['ShiftLeft', 'KeyK'], ['ShiftRight', 'Digit7'], ['Control', 'Digit5'], ['Alt', 'KeyQ']]) {
+    await p.keyboard.down(mod);
+    await p.keyboard.press(key);
+    await p.keyboard.up(mod);
+  }
+
   // Warp and pause, from the bar and the keys.
   await p.select('#speed', '100');
   await until(p, () => window.krvReplay.warp() === 100, 'warp 100');
@@ -234,6 +242,12 @@ try {
   check(one.problems.length === 0, `no page error (${one.problems.join('; ') || 'none'})`);
 
   if (realLive) {
+    const keys = readTrace(join(out, 'live_trace.jsonl')).filter((r) => r.type === 'command' && r.order.type === 'key')
+      .map((r) => [...(r.order.mods ?? []), r.order.key].join('+'));
+    const lid = await p.evaluate(() => window.krvReplay.states().lid);
+    check(['G', 'Shift+K', 'RShift+7', 'Ctrl+5', 'Alt+Q'].every((k) => keys.includes(k)) && lid === 0,
+      `keys from the page in the trace: ${keys.join(', ')}; the covers ${lid === 0 ? 'still shut' : 'OPENED'} after Shift+K`);
+
     // The recorded orders replayed as a run file give the same flight.
     const again = join(out, 'live_again.jsonl');
     execFileSync(krvsim, ['--no-progress', '--config', join(out, 'live_record.run'), '--trace', again], { cwd: root, stdio: ['ignore', 'ignore', 'inherit'] });
