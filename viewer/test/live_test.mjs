@@ -3,10 +3,9 @@
 // Flies the default scenario from the page: G deploys, warp and pause move
 // the run's clock as asked, two pages see one run, a page leaving stops
 // nothing, a raw socket's bad messages are refused while a page flies, and
-// --record's run file reproduces the flight. A krvsim without --live is
-// stood in for by test/live_mock.mjs (the page's own checks only). Writes
-// live.png into OUT_DIR (--shot: also there); exits 1 on a failed check, 2
-// on bad usage or a missing browser.
+// --record's run file reproduces the flight. Writes live.png into OUT_DIR
+// (--shot: also there); exits 1 on a failed check, 2 on bad usage or a
+// missing browser.
 import { execFileSync, spawn } from 'node:child_process';
 import { copyFileSync, existsSync, mkdirSync, mkdtempSync, readFileSync, rmSync } from 'node:fs';
 import { tmpdir } from 'node:os';
@@ -14,7 +13,6 @@ import { dirname, join, resolve } from 'node:path';
 import { fileURLToPath } from 'node:url';
 import puppeteer from 'puppeteer-core';
 import WebSocket from 'ws';
-import { startMock } from './live_mock.mjs';
 
 const args = process.argv.slice(2);
 const opt = (name, fallback) => {
@@ -46,7 +44,6 @@ const readTrace = (file) => readFileSync(file, 'utf8').split('\n').filter((l) =>
 // Generous: only a hang fails it.
 const HANG_MS = 60000;
 
-const realLive = execFileSync(krvsim, ['--help'], { encoding: 'utf8' }).includes('--live');
 const children = [];
 
 // krvsim --live on a port of the system's choosing; resolves with the URL
@@ -77,17 +74,8 @@ function stop(child) {
   });
 }
 
-let server;
-if (realLive) {
-  server = await startLive(['--trace', join(out, 'live_trace.jsonl'), '--record', join(out, 'live_record.run')]);
-} else {
-  console.log('live_test: this krvsim has no --live: the page is checked against test/live_mock.mjs');
-  const html = join(out, 'live_mock_source.html');
-  execFileSync(krvsim, ['--no-progress', '--dt', '1', '--key', '5:G', '--until', '600', '--hud-every', '1', '--replay', html], { cwd: root, stdio: ['ignore', 'ignore', 'inherit'] });
-  const data = JSON.parse(/<script id="krv-replay-data" type="application\/json">([\s\S]*?)<\/script>/.exec(readFileSync(html, 'utf8'))[1]);
-  server = await startMock(readFileSync(template, 'utf8'), data);
-}
-console.log(`live_test: ${realLive ? 'krvsim --live' : 'mock'} at ${server.url.replace(/token=.*/, 'token=…')}`);
+const server = await startLive(['--trace', join(out, 'live_trace.jsonl'), '--record', join(out, 'live_record.run')]);
+console.log(`live_test: krvsim --live at ${server.url.replace(/token=.*/, 'token=…')}`);
 
 const profile = mkdtempSync(join(tmpdir(), 'krv-chromium-'));
 const browser = await puppeteer.launch({
@@ -142,16 +130,9 @@ try {
   // G pressed in the page: the booms go out and the HUD says so.
   await p.click('#view');
   await p.keyboard.press('KeyG');
-  if (realLive) {
-    const booms = await until(p, () => window.krvReplay.states().ant === 1, 'the booms at 1');
-    const hud = await p.evaluate(() => (window.krvReplay.hudTexts()?.texts ?? []).map((x) => x.text));
-    check(booms && hud.includes('HGA and Solar Panels Deployed'), `G in the page: booms at 1, HUD "${hud.find((x) => /HGA/.test(x))}"`);
-  }
-  // Against the stand-in, which acts on nothing: the order listed as taken.
-  // (A slow page may miss the snapshot that carries it: only the state is
-  // sure to arrive, so krvsim's flight is judged by the booms.)
-  if (!realLive) check(await until(p, () => [...document.querySelectorAll('#replies .taken')].some((e) => / key G$/.test(e.textContent)), 'G taken'),
-    'G in the page is sent as a key and shown taken');
+  const booms = await until(p, () => window.krvReplay.states().ant === 1, 'the booms at 1');
+  const hud = await p.evaluate(() => (window.krvReplay.hudTexts()?.texts ?? []).map((x) => x.text));
+  check(booms && hud.includes('HGA and Solar Panels Deployed'), `G in the page: booms at 1, HUD "${hud.find((x) => /HGA/.test(x))}"`);
 
   // Keys with modifiers: Shift+K is not the module's K (the covers stay
   // shut); what was sent is read back from the trace at the end.
@@ -231,17 +212,15 @@ try {
   await sleep(1500);
   await p.screenshot({ path: join(out, 'live.png') });
   if (shot) copyFileSync(join(out, 'live.png'), shot);
-  if (realLive) {
-    const code = await stop(server.child);
-    check(code === 143, `krvsim --live ends on SIGTERM with exit ${code} (143)`);
-  } else server.close();
+  const code = await stop(server.child);
+  check(code === 143, `krvsim --live ends on SIGTERM with exit ${code} (143)`);
   check(await until(p, () => window.krvReplay.connection === 'disconnected' && document.getElementById('live-status').textContent === 'disconnected', 'disconnected'),
     'the run gone, the page says "disconnected" and keeps its last state');
   const taken = await p.$$eval('#replies .taken', (e) => e.length);
   check(taken > 0, `the orders taken are listed in the page (${taken} of the last 8 lines)`);
   check(one.problems.length === 0, `no page error (${one.problems.join('; ') || 'none'})`);
 
-  if (realLive) {
+  {
     const keys = readTrace(join(out, 'live_trace.jsonl')).filter((r) => r.type === 'command' && r.order.type === 'key')
       .map((r) => [...(r.order.mods ?? []), r.order.key].join('+'));
     const lid = await p.evaluate(() => window.krvReplay.states().lid);
@@ -263,7 +242,6 @@ try {
 } finally {
   await browser.close();
   for (const c of children) if (c.exitCode === null) c.kill('SIGKILL');
-  if (!realLive && server) server.close();
   rmSync(profile, { recursive: true, force: true });
 }
 
