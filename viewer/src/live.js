@@ -209,11 +209,15 @@ export class LiveControls {
     const text = this.paused ? '▶ Resume' : '❚❚ Pause';
     if (this.button.textContent !== text) this.button.textContent = text;
     const w = String(this.warp);
-    if (![...this.select.options].some((o) => o.value === w)) this.select.append(el('option', { value: w, textContent: `${this.warp}×` }));
+    if (this.select.value !== w && ![...this.select.options].some((o) => o.value === w)) this.select.append(el('option', { value: w, textContent: `${this.warp}×` }));
     if (this.select.value !== w && document.activeElement !== this.select) this.select.value = w;
-    for (const c of [this.button, this.select, ...this.formBox.querySelectorAll('button')]) c.disabled = !up;
+    // Written only when changed: this runs for every snapshot.
+    if (this.up !== up) {
+      this.up = up;
+      for (const c of [this.button, this.select, ...this.formBox.querySelectorAll('button')]) c.disabled = !up;
+    }
     const state = up ? `live · ${this.warp.toLocaleString('en')}× · ${this.paused ? 'paused' : 'running'}` : this.link.state;
-    this.status.textContent = state;
-    this.status.className = this.link.state;
+    if (this.status.textContent !== state) this.status.textContent = state;
+    if (this.status.className !== this.link.state) this.status.className = this.link.state;
   }
 }
