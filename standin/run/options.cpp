@@ -170,6 +170,7 @@ void check_live(const Given& g, Options& o) {
     if (!o.svg.empty() && g.until.empty())
         throw OptionsError(
             "--svg: with --live, only with --until (the plot is sampled over the run)");
+    if (o.record == "-") throw OptionsError("--record: give a file, not -");
     if (g.dt.empty()) o.dt = kLiveStep;
 }
 

@@ -56,7 +56,8 @@ void check_output_paths(const Options& o, const std::string& scenario) {
                                        {"--trace", o.trace},
                                        {"--calls", o.calls},
                                        {"--replay", o.replay},
-                                       {"--poses-out", o.poses_out}})
+                                       {"--poses-out", o.poses_out},
+                                       {"--record", o.record}})
         if (!path.empty() && path != "-") outputs.push_back({option, path});
     // Written over by a rename, a link or a device would be replaced.
     for (const Named& out : outputs) {

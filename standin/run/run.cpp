@@ -142,6 +142,12 @@ double end_time(const Options& o, OrbitalWorld& world) {
             std::min(kScenarioLastTime, start + (kScenarioLastMjd - world.sim_mjd()) * 86400.0) -
             1.0;
         check_times_within(o, start, last);
+        // Where it starts, at least: a step too short to move the time would
+        // hold the flight still.
+        if (o.dt < min_step(start))
+            throw std::runtime_error("--dt " + seconds_text(o.dt) +
+                                     ": too short to move the time " + seconds_text(start) +
+                                     " s (at least " + seconds_text(min_step(start)) + " s)");
         return last;
     }
     const double until = o.until.value_or(start + 60.0);
@@ -596,7 +602,7 @@ Overloaded(F...) -> Overloaded<F...>;
 
 std::string Flight::order(const live::Command& c, double t, LiveState& state) {
     bool relocating = false;
-    const std::string refusal = std::visit(
+    std::string refusal = std::visit(
         Overloaded{
             [&](const live::Key& k) -> std::string {
                 const auto key = parse_key(k.text());
@@ -689,7 +695,7 @@ long fly_live(Flight& flight, const Options& o, std::FILE* err) {
     std::string page, error;
     if (!flight.live_page(page, error)) throw std::runtime_error("--live: " + error);
     const auto listen = live::parse_listen_address(o.live_listen, error);
-    if (!listen) throw std::runtime_error("--live '" + o.live_listen + "': " + error);
+    if (!listen) throw std::runtime_error("--live: " + error);
     live::ServerOptions so;
     so.listen = *listen;
     so.page = std::move(page);
@@ -705,7 +711,7 @@ long fly_live(Flight& flight, const Options& o, std::FILE* err) {
     double t = flight.time();
     long steps = 0, published = 0;
     const Clock::time_point wall_start = Clock::now();
-    Clock::time_point anchor_wall = wall_start, last_step = wall_start;
+    Clock::time_point anchor_wall = wall_start;
     double anchor_t = t;
     Seconds behind{0.0};
     const Seconds period(1.0 / kLiveRate);
@@ -757,11 +763,11 @@ long fly_live(Flight& flight, const Options& o, std::FILE* err) {
             continue;
         }
         if (now - due > Seconds(kLiveSlack)) {
-            behind += now - last_step;
+            // Not caught up with: the clock starts again from here.
+            behind += now - due;
             anchor_wall = now;
             anchor_t = t;
         }
-        last_step = now;
         flight.due(Schedule::When::before_step, t, t);
         const double dt = flight.step_length(t);
         flight.due(Schedule::When::in_step, t, t + dt);
@@ -773,8 +779,8 @@ long fly_live(Flight& flight, const Options& o, std::FILE* err) {
     server->stop();
     const double wall = Seconds(Clock::now() - wall_start).count();
     std::fprintf(err,
-                 "krvsim: live: %ld steps and %ld snapshots in %.1f s of wall time; behind the "
-                 "clock for %.1f s of it%s\n",
+                 "krvsim: live: %ld steps and %ld snapshots in %.1f s of wall time; %.1f s "
+                 "behind the clock in all%s\n",
                  steps, published, wall, behind.count(),
                  behind.count() > 0.0 ? " (it ran as fast as it could)" : "");
     return steps;

@@ -129,6 +129,24 @@ TEST(KrvsimOptions, BothSpellingsAndARunFileGiveTheSameRun) {
     EXPECT_EQ(c.config, run_file.string());
 }
 
+TEST(KrvsimOptions, LiveTakesAnAddressOrNoneAndRefusesWhatNeedsTheWholeRunKnown) {
+    const auto bare = parse({"s.scn", "--live"});
+    EXPECT_TRUE(bare.live);
+    EXPECT_EQ(bare.live_listen, "127.0.0.1:8321");
+    EXPECT_EQ(bare.dt, standin::kLiveStep);
+    const auto given = parse({"--live", "0", "--dt", "0.5", "--record", "f.cfg", "s.scn"});
+    EXPECT_EQ(given.live_listen, "0");
+    EXPECT_EQ(given.dt, 0.5);
+    EXPECT_EQ(given.scenario, "s.scn");
+    EXPECT_FALSE(parse({"s.scn"}).live);
+    const std::vector<std::vector<std::string>> refused = {{"--record", "f.cfg"},
+                                                           {"--live", "--warp", "5:10"},
+                                                           {"--live", "--replay", "r.html"},
+                                                           {"--live", "--svg", "plots"},
+                                                           {"--live", "--poses", "p.txt"}};
+    for (const auto& args : refused) EXPECT_THROW(parse(args), standin::OptionsError) << args[1];
+}
+
 TEST(KrvsimOptions, VersionAndHelpComeFromTheDefinitions) {
     const auto version = standin::parse_command_line({"--version"}, "m", "d");
     EXPECT_EQ(version.print, std::string("krvsim ") + KRV_VERSION + "\n");
