@@ -89,10 +89,11 @@ export class Replay {
       return;
     }
     // Snapshots come in time order; one from before the latest (a
-    // restarted run) starts the history afresh.
+    // restarted run) starts the history afresh, one at the same time (the
+    // clock paused) replaces it.
     const last = steps[steps.length - 1];
     if (last && s.t < last.t) steps.length = 0;
-    else if (steps.length >= 2 && last.t - steps[steps.length - 2].t < this.spacing) steps.pop();
+    else if (last && (s.t === last.t || (steps.length >= 2 && last.t - steps[steps.length - 2].t < this.spacing))) steps.pop();
     steps.push(s);
     if (steps.length > LIVE_MAX_STEPS) {
       this.spacing = Math.max(2 * this.spacing, (s.t - steps[0].t) / (LIVE_MAX_STEPS / 2));
