@@ -172,7 +172,8 @@ export class LiveControls {
         if (ev.code === 'Comma' || ev.code === 'Period') { ev.preventDefault(); this.stepWarp(ev.code === 'Comma' ? -1 : 1); return; }
       }
       const key = moduleKey(ev);
-      if (!key) return;
+      // Return on a focused button presses it.
+      if (!key || (key === 'RETURN' && ev.target instanceof HTMLButtonElement)) return;
       ev.preventDefault();
       const mods = [];
       // Shift held but not seen going down (held before the page had focus) counts as the left one.
