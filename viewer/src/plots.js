@@ -13,6 +13,7 @@ class Plot {
     const h = document.createElement('div');
     h.className = 'plot-title';
     h.textContent = title;
+    this.title = h;
     this.canvas = document.createElement('canvas');
     box.append(h, this.canvas);
     parent.appendChild(box);
@@ -123,6 +124,21 @@ class Plot {
 
 export class Plots {
   constructor(parent, replay, onSeek) {
+    this.parent = parent;
+    this.replay = replay;
+    this.onSeek = onSeek;
+    this.build();
+  }
+
+  // Afresh from the replay's steps now (a live run's grow).
+  rebuild() {
+    this.build();
+    this.draw();
+  }
+
+  // The plots made once, their data from the replay's steps now.
+  build() {
+    const { parent, replay, onSeek } = this;
     const times = Array.from(replay.times);
     const targets = replay.targets();
     // One guide per longitude: the module's target and a relocation's
@@ -139,10 +155,12 @@ export class Plots {
     const lo = all.reduce((a, b) => Math.min(a, b), Infinity), hi = all.reduce((a, b) => Math.max(a, b), -Infinity);
     const margin = Math.max(0.05, (hi - lo) * 0.12);
     this.guides = guides;
-    this.plots = [];
-    this.lon = new Plot(parent, guides.length ? 'Longitude [° E] and the target longitudes' : 'Longitude [° E]', onSeek);
+    const title = guides.length ? 'Longitude [° E] and the target longitudes' : 'Longitude [° E]';
+    if (!this.lon) {
+      this.lon = new Plot(parent, title, onSeek);
+      this.plots = [this.lon];
+    } else this.lon.title.textContent = title;
     this.lon.setData(times, [{ values: lon, colour: '#e0e6ee' }], guides, lo - margin, hi + margin);
-    this.plots.push(this.lon);
 
     // The dish on the Earth's side is the one that serves: its error is the
     // pointing that matters.
@@ -155,9 +173,11 @@ export class Plots {
       // off the top.
       const sorted = err.filter(Number.isFinite).sort((a, b) => a - b);
       const top = Math.min(180, Math.max(2, 1.2 * (sorted[Math.floor(sorted.length * 0.98)] ?? 0)));
-      this.err = new Plot(parent, "Earth-side dish's pointing error [°]", onSeek);
+      if (!this.err) {
+        this.err = new Plot(parent, "Earth-side dish's pointing error [°]", onSeek);
+        this.plots.push(this.err);
+      }
       this.err.setData(times, [{ values: err, colour: '#4fc3f7' }], [{ value: 0.5, colour: '#66ff66', label: '0.5°' }], 0, top);
-      this.plots.push(this.err);
     }
   }
 

@@ -6,6 +6,9 @@ import { nlerp, rotate, rotateBack, slerp, slerpUnit } from './vec.js';
 
 // Used when the trace's header carries no `world` (an older trace).
 const EARTH_RADIUS_FALLBACK_M = 6378137;
+// A live page's history: steps and command records held at most.
+const LIVE_MAX_STEPS = 6000;
+const LIVE_MAX_COMMANDS = 200;
 
 function upperBound(times, t) {
   let lo = 0, hi = times.length;
@@ -35,7 +38,6 @@ export class Replay {
     this.profile = this.vessel.profile ?? null;
     const world = this.header.world ?? {};
     this.earthRadius = num(world.earth_radius_m ?? EARTH_RADIUS_FALLBACK_M);
-    const name = this.vessel.name;
     this.animNames = [];
     for (const a of this.vessel.animations ?? []) this.animNames[a.id] = a.name;
     this.components = this.vessel.components ?? [];
@@ -49,13 +51,28 @@ export class Replay {
     this.huds = [];
     this.travelEnds = [];
     this.plans = [];
+    this.commands = [];
     this.end = null;
+    // A live run's history of steps, kept at least this far apart but the
+    // latest [s]; doubled whenever it grows past LIVE_MAX_STEPS.
+    this.live = data.live === true;
+    this.spacing = 0;
+    this.take(records);
+    if (this.steps.length === 0) throw new Error('the replay holds no steps');
+    this.steps.sort((a, b) => a.t - b.t);
+    this.huds.sort((a, b) => num(a.t) - num(b.t));
+    this.index();
+  }
+
+  take(records) {
+    const name = this.vessel.name;
     for (const r of records) {
       if (r.type === 'step') {
         const v = (r.vessels ?? []).find((x) => x.name === name);
-        if (v) this.steps.push({ t: num(r.t), dt: num(r.dt ?? 0), mjd: num(r.mjd), v });
+        if (v) this.addStep({ t: num(r.t), dt: num(r.dt ?? 0), mjd: num(r.mjd), v });
       } else if (r.type === 'key') this.keys.push(r);
       else if (r.type === 'end') this.end = r;
+      else if (r.type === 'command') this.commands.push(r);
       else if (r.vessel === name) {
         if (r.type === 'burn') this.burns.push(r);
         else if (r.type === 'hud') this.huds.push(r);
@@ -63,9 +80,42 @@ export class Replay {
         else if (r.type === 'plan') this.plans.push(r);
       }
     }
-    if (this.steps.length === 0) throw new Error('the replay holds no steps');
-    this.steps.sort((a, b) => a.t - b.t);
-    this.huds.sort((a, b) => num(a.t) - num(b.t));
+  }
+
+  addStep(s) {
+    const steps = this.steps;
+    if (!this.live) {
+      steps.push(s);
+      return;
+    }
+    // Snapshots come in time order; one from before the latest (a
+    // restarted run) starts the history afresh, one at the same time (the
+    // clock paused) replaces it.
+    const last = steps[steps.length - 1];
+    if (last && s.t < last.t) steps.length = 0;
+    else if (last && (s.t === last.t || (steps.length >= 2 && last.t - steps[steps.length - 2].t < this.spacing))) steps.pop();
+    steps.push(s);
+    if (steps.length > LIVE_MAX_STEPS) {
+      this.spacing = Math.max(2 * this.spacing, (s.t - steps[0].t) / (LIVE_MAX_STEPS / 2));
+      let prev = -Infinity;
+      this.steps = steps.filter((x, i) => {
+        if (i !== steps.length - 1 && x.t - prev < this.spacing) return false;
+        prev = x.t;
+        return true;
+      });
+    }
+  }
+
+  // A live run's snapshot: its events and its step added, the latest HUD
+  // frame the only one kept.
+  append(records) {
+    this.take(records);
+    if (this.huds.length > 1) this.huds = [this.huds[this.huds.length - 1]];
+    if (this.commands.length > LIVE_MAX_COMMANDS) this.commands.splice(0, this.commands.length - LIVE_MAX_COMMANDS);
+    this.index();
+  }
+
+  index() {
     this.times = Float64Array.from(this.steps, (s) => s.t);
     this.hudTimes = Float64Array.from(this.huds, (h) => num(h.t));
     this.start = Math.min(num(this.header.start?.t ?? this.times[0]), this.times[0]);

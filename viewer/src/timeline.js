@@ -38,6 +38,13 @@ export class Timeline {
     this.shown = [];
   }
 
+  // A live run's markers and span, afresh.
+  rebuild() {
+    this.marks = this.markers();
+    this.draw();
+    this.setTime(this.t);
+  }
+
   // A click near a marker lands on it.
   snap(t, within) {
     let best = t, d = within;
