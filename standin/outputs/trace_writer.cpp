@@ -336,7 +336,20 @@ void TraceWriter::event(const RunEvent& e) {
             text([&](JsonOut& j) {
                 j.raw("{\"type\":\"burn\",\"t\":").number(e.t).key("vessel").string(vessel);
                 j.key("group").string(e.name).key("phase").string(e.start ? "start" : "end");
-                j.key("level").number(e.value).raw("}\n");
+                j.key("level").number(e.value);
+                if (!e.manoeuvre.empty()) {
+                    j.key("manoeuvre").string(e.manoeuvre).key("direction").string(e.direction);
+                    j.key("planned_dv_m_s").number(e.planned_dv);
+                    if (!e.start) j.key("dv_m_s").number(e.dv);
+                }
+                j.raw("}\n");
+            });
+            break;
+        case Kind::keeping:
+            text([&](JsonOut& j) {
+                j.raw("{\"type\":\"keeping\",\"t\":").number(e.t).key("vessel").string(vessel);
+                j.key("lon_deg").number(e.value).key("halfwidth_deg").number(e.halfwidth);
+                j.key("north_south").boolean(e.start).raw("}\n");
             });
             break;
         case Kind::travel_end:
@@ -384,6 +397,7 @@ void TraceWriter::event(const RunEvent& e) {
             });
             break;
         case Kind::relocation_report:
+        case Kind::keeping_report:
             break;
     }
 }

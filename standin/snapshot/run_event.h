@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "standin/snapshot/hud_frame.h"
+#include "standin/station/keeping_report.h"
 #include "standin/station/relocation_plan.h"
 #include "standin/station/relocation_report.h"
 
@@ -28,6 +29,9 @@ struct RunEvent {
         hud,                // hud: the frame; shown: false for a frame drawn for a plot sample
         surface,            // the vessel reached the Earth's surface at t and stays there
         eclipse,            // start: into the Earth's penumbra at t; else back into full sunlight
+        keeping,            // station keeping began: value the box's centre [deg east],
+                            // halfwidth its half-width [deg]; start: north-south too
+        keeping_report,     // keeping: station keeping as flown, at the run's end
     };
     static constexpr std::size_t kAllVessels = static_cast<std::size_t>(-1);
 
@@ -41,6 +45,14 @@ struct RunEvent {
     std::string refusal;
     const RelocationPlan* plan = nullptr;
     const RelocationReport* report = nullptr;
+    const KeepingReport* keeping = nullptr;
+    double halfwidth = 0.0;  // [deg] keeping
+    // A burn of station keeping: manoeuvre "east-west" or "north-south"
+    // (empty for other burns), direction the attitude mode it is flown in,
+    // the delta-v planned and (at its end) flown [m/s].
+    std::string manoeuvre, direction;
+    double planned_dv = 0.0;
+    double dv = 0.0;
     std::shared_ptr<const HudFrame> hud;
     bool shown = true;
 };
