@@ -102,6 +102,7 @@ void keeping_json(JsonOut& j, const KeepingReport& r) {
     j.key("ew_manoeuvres").integer(f.ew_count).key("ns_manoeuvres").integer(f.ns_count).raw('}');
     j.key("largest_excursion_deg").number(r.largest_excursion);
     j.key("measured_s").number(r.measured_s).key("outside_s").number(r.outside_s);
+    j.key("start_inclination_deg").number(r.start_inclination);
     j.key("largest_inclination_deg").number(r.largest_inclination);
     j.key("final_inclination_deg").number(r.final_inclination).key("burns").raw('[');
     for (std::size_t b = 0; b < r.burns.size(); ++b) {

@@ -64,7 +64,8 @@ std::string keeping_text(const KeepingReport& r, const std::string& indent) {
     out += indent + "  largest excursion of the mean longitude " +
            fmt("%.4f", r.largest_excursion) + "\u00b0, outside the box " +
            fmt("%.0f", r.outside_s) + " s of " + fmt("%.0f", r.measured_s) +
-           " s measured; inclination at most " + fmt("%.4f", r.largest_inclination) +
+           " s measured; inclination " + fmt("%.4f", r.start_inclination) +
+           "\u00b0 at the start, then at most " + fmt("%.4f", r.largest_inclination) +
            "\u00b0, at the end " + fmt("%.4f", r.final_inclination) + "\u00b0\n";
     if (!r.stopped.empty()) out += indent + "  stopped: " + r.stopped + "\n";
     return out;

@@ -34,13 +34,16 @@ struct KeepingReport {
     std::vector<KeepingBurn> burns;
     // The mean longitude (a line fitted over a sidereal day, at its centre)
     // from half a day after the start to half a day before the end.
-    double measured_s = 0.0;           // [s] of mean longitudes
-    double outside_s = 0.0;            // [s] of them outside the box
-    double largest_excursion = 0.0;    // [deg] |mean longitude - lon|
-    double largest_inclination = 0.0;  // [deg] from the start
-    double final_inclination = 0.0;    // [deg]
-    double propellant_start = 0.0;     // [kg] all tanks, at the start
-    double propellant_end = 0.0;       // [kg] all tanks, at the end
+    double measured_s = 0.0;         // [s] of mean longitudes
+    double outside_s = 0.0;          // [s] of them outside the box
+    double largest_excursion = 0.0;  // [deg] |mean longitude - lon|
+    double start_inclination = 0.0;  // [deg]
+    // [deg] from the start, or with north-south keeping of an inclination
+    // beyond the half-width at the start, from the first north-south burn
+    double largest_inclination = 0.0;
+    double final_inclination = 0.0;  // [deg]
+    double propellant_start = 0.0;   // [kg] all tanks, at the start
+    double propellant_end = 0.0;     // [kg] all tanks, at the end
 };
 
 // The figures a report sums, for the kept interval and scaled to a year.

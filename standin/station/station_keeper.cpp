@@ -33,8 +33,16 @@ constexpr double kNsTrigger = 0.8;
 constexpr double kNsTarget = 0.7;
 // [s] the inclination's drift is taken from at least this long a stretch.
 constexpr double kNsDriftBase = 3.0 * kDay;
-// [m/s] smaller corrections are not worth a burn.
-constexpr double kLeastDv = 1e-4;
+// [days] a vessel beyond the far edge is brought back in about this long.
+constexpr double kReturnDays = 5.0;
+// A drift toward the near edge this many times the parabola's fastest is
+// trimmed onto it.
+constexpr double kTrimFactor = 1.5;
+// [sidereal days] the drift a burn is planned from is fitted over this
+// long: the Moon and the Sun stir a day's fit by about 0.002 deg/day.
+constexpr double kControlDays = 2.0;
+// [deg/day] drifts closer than this are the same (the fit is not exact).
+constexpr double kDriftSlack = 0.002;
 // [deg/day^2] the acceleration is taken as at least this (a station at a
 // stable or unstable point still needs a parabola to plan with).
 constexpr double kLeastAcceleration = 1e-6;
@@ -78,6 +86,10 @@ StationKeeper::StationKeeper(OrbitalWorld& world, VesselRecord& vessel, KeepingO
     report_.halfwidth = order.halfwidth;
     report_.ns = order.ns;
     report_.drift_acceleration = order.drift_acceleration;
+    // The inclination drifts the same before the keeping starts (a
+    // relocation's burns are tangential): its drift is measured from here.
+    ref_t_ = world.sim_time();
+    normal_xy(world.state(vessel), ref_px_, ref_py_);
 }
 
 void StationKeeper::start() {
@@ -86,12 +98,13 @@ void StationKeeper::start() {
     const double t = world_.sim_time();
     report_.start = t;
     report_.propellant_start = propellant_kg(vessel_);
-    report_.largest_inclination = inclination_deg(world_.state(vessel_));
+    report_.start_inclination = inclination_deg(world_.state(vessel_));
+    // An inclination beyond the bound at the start counts from the first
+    // north-south burn on.
+    inclination_held_ = !order_.ns || report_.start_inclination <= order_.halfwidth;
     samples_.clear();
     fit_from_ = t;
     next_decision_ = t;
-    ref_t_ = t;
-    normal_xy(world_.state(vessel_), ref_px_, ref_py_);
 }
 
 void StationKeeper::sample() {
@@ -107,23 +120,24 @@ void StationKeeper::sample() {
         s.weight = t - last.t;
     }
     samples_.push_back(s);
-    while (samples_.size() > 2 && samples_[1].t <= t - kSiderealDay) samples_.pop_front();
+    while (samples_.size() > 2 && samples_[1].t <= t - kControlDays * kSiderealDay)
+        samples_.pop_front();
     const double i = inclination_deg(world_.state(vessel_));
-    report_.largest_inclination = std::max(report_.largest_inclination, i);
+    if (inclination_held_) report_.largest_inclination = std::max(report_.largest_inclination, i);
     report_.final_inclination = i;
 }
 
-// A line through the samples since `from` over the last sidereal day.
-bool StationKeeper::fit(double from, Fit& out) const {
+// A line through the samples since `from` over the last `days` sidereal days.
+bool StationKeeper::fit(double from, double days, Fit& out) const {
     if (samples_.empty()) return false;
     const double now = samples_.back().t;
     double first = now;
     for (const Sample& s : samples_)
-        if (s.t >= from && s.t >= now - kSiderealDay) {
+        if (s.t >= from && s.t >= now - days * kSiderealDay) {
             first = s.t;
             break;
         }
-    if (now - first < kWholeDay * kSiderealDay) return false;
+    if (now - first < kWholeDay * days * kSiderealDay) return false;
     const double centre = 0.5 * (first + now);
     double sw = 0.0, st = 0.0, sl = 0.0, stt = 0.0, stl = 0.0;
     for (const Sample& s : samples_) {
@@ -146,7 +160,7 @@ bool StationKeeper::fit(double from, Fit& out) const {
 // The box as kept: the mean longitude at each fit's centre.
 void StationKeeper::measure() {
     Fit f;
-    if (!fit(-std::numeric_limits<double>::infinity(), f) || f.t <= measured_to_) return;
+    if (!fit(-std::numeric_limits<double>::infinity(), 1.0, f) || f.t <= measured_to_) return;
     const double excursion = std::fabs(f.lon);
     report_.largest_excursion = std::max(report_.largest_excursion, excursion);
     if (std::isfinite(measured_to_)) {
@@ -164,7 +178,7 @@ void StationKeeper::stop(const std::string& why) {
 
 bool StationKeeper::plan_east_west(double t) {
     Fit f;
-    if (!fit(fit_from_, f)) return false;
+    if (!fit(fit_from_, kControlDays, f)) return false;
     const double w = order_.halfwidth;
     // In a frame where the acceleration points to +x: the near edge is +w.
     const double sign = order_.drift_acceleration >= 0.0 ? 1.0 : -1.0;
@@ -177,32 +191,52 @@ bool StationKeeper::plan_east_west(double t) {
     // Over the time a burn may take to come round: the parabola is convex.
     const double lead = kTurnLead + 600.0;
     const double horizon = t + lead + kSiderealDay;
-    const double x0 = x_at(t), u0 = u_at(t), xh = x_at(horizon);
+    const double x0 = x_at(t), u0 = u_at(t);
     // Past the far side's apex the acceleration brings the vessel back by
     // itself: only an apex still ahead and beyond the far edge needs a burn.
     const double apex_after = -u0 / acc * kDay;  // [s] from t
-    const bool near = std::max(x0, xh) > w * (1.0 - kNearMargin);
-    const bool far = apex_after > 0.0 && x0 - u0 * u0 / (2.0 * acc) < -w;
-    if (!near && !far) return false;
+    const double aim = -w * (1.0 - kFarMargin);
+    // The drift [deg/day, toward +x] on the parabola whose apex is the aim.
+    const auto on_parabola = [&](double x) {
+        return std::sqrt(2.0 * acc * std::max(0.0, x - aim));
+    };
+    enum class Aim { apex, back, trim };
+    Aim goal = Aim::apex;
+    if (x0 < -w) {
+        // Beyond the far edge (a relocation's arrival, say): back into the
+        // box within kReturnDays unless already coming back as fast.
+        if (u0 * kReturnDays >= aim - x0) return false;
+        goal = Aim::back;
+    } else if (u0 > kTrimFactor * on_parabola(w)) {
+        // Coming back in faster than anywhere on the parabola: onto it.
+        goal = Aim::trim;
+    } else if (std::max(x0, x_at(horizon)) > w * (1.0 - kNearMargin) ||
+               (apex_after > 0.0 && x0 - u0 * u0 / (2.0 * acc) < -w)) {
+        goal = Aim::apex;
+    } else {
+        return false;
+    }
 
     const StateVector s = world_.state(vessel_);
     const double r = norm(s.r);
-    const double aim = -w * (1.0 - kFarMargin);
-    // [m/s] for the drift at `at` to become the one whose apex is the aim.
+    // [m/s] for the drift at `at` to become the goal's.
     const auto dv_at = [&](double at) {
         const double x = x_at(at);
-        const double u = x > aim ? -std::sqrt(2.0 * acc * (x - aim)) : 0.0;
+        const double u = goal == Aim::back   ? (aim - x) / kReturnDays
+                         : goal == Aim::trim ? on_parabola(x)
+                                             : -on_parabola(x);
         const double rate = sign * (u - u_at(at)) / kDegPerRad / kDay;  // [rad/s] east
         return -rate * r / 3.0;
     };
-    // Timed so that the burn also shrinks the eccentricity: a tangential
+    // A burn onto the parabola is timed so that it also shrinks the
+    // eccentricity (the others cannot wait): a tangential
     // burn moves the eccentricity vector along the position (prograde) or
     // against it.
     double at = t + lead;
     double dv = dv_at(at);
     const double mu_r = kEarthMu / r;
     const VECTOR3 e = (1.0 / kEarthMu) * ((dot(s.v, s.v) - mu_r) * s.r - dot(s.r, s.v) * s.v);
-    if (norm(e) > 1e-7) {
+    if (norm(e) > 1e-7 && goal == Aim::apex) {
         const double angle = std::atan2(e.y, e.x) + (dv > 0.0 ? kTwoPi / 2.0 : 0.0);
         const double timed = t + time_to_angle(s, angle, lead);
         // Unless the longitude would leave the box while it waits.
@@ -211,7 +245,8 @@ bool StationKeeper::plan_east_west(double t) {
             dv = dv_at(at);
         }
     }
-    if (std::fabs(dv) < kLeastDv) {
+    // A change of drift within the fit's own error is not worth a burn.
+    if (std::fabs(dv) < kDriftSlack / kDegPerRad / kDay * r / 3.0) {
         next_decision_ = t + kSiderealDay / 4.0;
         return false;
     }
@@ -363,6 +398,7 @@ void StationKeeper::before_step() {
             fit_from_ = t;
             next_decision_ = t;
             if (k.north_south) {
+                inclination_held_ = true;
                 ref_t_ = t;
                 normal_xy(world_.state(vessel_), ref_px_, ref_py_);
             }

@@ -14,8 +14,9 @@
 // that it drifts through zero to the other side.
 //
 // The mean longitude and its drift are a line fitted to the orbit's mean
-// longitude over the ground over the last sidereal day (after the last
-// burn); a decision waits for a whole day of it.
+// longitude over the ground over the last two sidereal days (after the
+// last burn); a decision waits for the whole stretch. The box is measured
+// on a line fitted over one sidereal day.
 #pragma once
 
 #include <deque>
@@ -68,7 +69,7 @@ private:
     };
 
     void sample();
-    bool fit(double from, Fit& out) const;
+    bool fit(double from, double days, Fit& out) const;
     void measure();
     void decide();
     bool plan_east_west(double t);
@@ -92,6 +93,7 @@ private:
     // aims.
     double ref_t_ = 0.0;
     double ref_px_ = 0.0, ref_py_ = 0.0;
+    bool inclination_held_ = true;
     StateVector state_before_;
 };
 
