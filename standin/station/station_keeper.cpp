@@ -178,7 +178,10 @@ void StationKeeper::stop(const std::string& why) {
 
 bool StationKeeper::plan_east_west(double t) {
     Fit f;
-    if (!fit(fit_from_, kControlDays, f)) return false;
+    // Before the first burn a day's fit serves: the vessel may come in
+    // drifting (a point-mass geostationary orbit drifts under J2).
+    if (!fit(fit_from_, kControlDays, f) && !(report_.burns.empty() && fit(fit_from_, 1.0, f)))
+        return false;
     const double w = order_.halfwidth;
     // In a frame where the acceleration points to +x: the near edge is +w.
     const double sign = order_.drift_acceleration >= 0.0 ? 1.0 : -1.0;
