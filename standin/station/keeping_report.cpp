@@ -55,7 +55,8 @@ std::string keeping_text(const KeepingReport& r, const std::string& indent) {
         out += "; north-south " + fmt("%.3f", f.ns_dv * y) + " m/s in " +
                fmt("%.1f", f.ns_count * y) + " manoeuvres";
     out += "\n" + indent + "    propellant " + fmt("%.3f", f.propellant * y) + " kg (" +
-           fmt("%.3f", f.burn_propellant * y) + " kg in the burns, the rest by the attitude thrusters)\n";
+           fmt("%.3f", f.burn_propellant * y) +
+           " kg in the burns, the rest by the attitude thrusters)\n";
     out += indent + "    outside the box " + fmt("%.0f", f.outside_fraction * kYear) + " s (" +
            fmt("%.2f", 100.0 * f.outside_fraction) + " % of the time)\n";
     out += indent + "  flown: east-west " + fmt("%.4f", f.ew_dv) + " m/s in " +

@@ -16,9 +16,9 @@
 namespace {
 
 namespace fs = std::filesystem;
-using nlohmann::json;
 using krvtest::krvsim;
 using krvtest::Outcome;
+using nlohmann::json;
 
 struct Folder {
     fs::path dir = fs::temp_directory_path() / ("krv_keeping_test_" + std::to_string(getpid()));
@@ -79,8 +79,8 @@ TEST(StationKeeping, BadOrdersAreRefusedNamingTheOptionOrTheLine) {
         {"--config " + bad.string(), "the half-width must be above 0"},
     };
     for (const auto& c : cases) {
-        const Outcome o = krvsim(kStowed + " " + c.args + " --summary " +
-                                 (f.dir / "refused.json").string());
+        const Outcome o =
+            krvsim(kStowed + " " + c.args + " --summary " + (f.dir / "refused.json").string());
         EXPECT_EQ(o.status, 2) << c.args << "\n" << o.output;
         EXPECT_NE(o.output.find(c.says), std::string::npos) << c.args << "\n" << o.output;
         EXPECT_FALSE(fs::exists(f.dir / "refused.json")) << c.args << ": the run started";
