@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <filesystem>
 
+#include "standin/core/standin_constants.h"
 #include "standin/outputs/hud_station_figures.h"
 #include "standin/outputs/output_file.h"
 #include "standin/profiles/vessel_profile.h"
@@ -16,7 +17,7 @@ std::vector<OverviewMark> burn_marks(const std::vector<ExecutedBurn>& burns) {
     for (std::size_t i = 0; i < burns.size(); ++i) {
         const ExecutedBurn& b = burns[i];
         char label[80];
-        std::snprintf(label, sizeof label, "%s burn %.3f m/s %s", i == 0 ? "start" : "stop",
+        std::snprintf(label, sizeof label, "%s burn %.3f m/s %s", burn_role_name(b.role),
                       b.planned_dv, b.prograde ? "prograde" : "retrograde");
         marks.push_back({OverviewMark::Kind::burn, b.start, b.duration, label});
     }
@@ -30,8 +31,16 @@ OverviewSample overview_sample(const StepSnapshot& snapshot, std::size_t i,
     const double none = std::nan("");
     OverviewSample s;
     s.time = snapshot.t;
-    s.mean_lon = v.mean_lon_deg;
-    overview_truth(s.mean_lon, v.period_s, target_lon, s.drift_rate, s.orbits_required);
+    // The true motion once a sidereal day of it is known; the osculating
+    // orbit's until then (the first day, and a day after each burn).
+    s.mean_lon = v.true_lon_deg.value_or(v.mean_lon_deg);
+    double period = v.period_s;
+    if (v.true_drift_deg_day) {
+        // The period whose drift, as the module reckons it, is the true one.
+        const double per_orbit = *v.true_drift_deg_day * kSiderealDay / 86400.0;
+        period = kNominalGeoPeriod * (1.0 - per_orbit / 360.0);
+    }
+    overview_truth(s.mean_lon, period, target_lon, s.drift_rate, s.orbits_required);
     s.propellant = v.propellant_kg;
     const double empty = vessel.empty_mass.value_or(0.0);
     const double ve = main_engine(vessel).exhaust_velocity;

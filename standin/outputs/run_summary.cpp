@@ -4,6 +4,7 @@
 #include <cmath>
 #include <map>
 
+#include "standin/core/standin_constants.h"
 #include "standin/core/thruster_group_names.h"
 #include "standin/json/json_out.h"
 #include "standin/json/latin1.h"
@@ -313,7 +314,8 @@ std::string RunSummary::text(const RunEnd& end) const {
         recurring.erase(found);
     }
     for (const auto& k : unused_keys_) out += "  key no vessel used: " + k + "\n";
-    for (const Vessel& s : vessels_) {
+    for (std::size_t i = 0; i < vessels_.size(); ++i) {
+        const Vessel& s = vessels_[i];
         const double used = s.propellant_start_kg - s.propellant_end_kg;
         out += "  " + s.name + ": propellant used " + number_text(used) + " kg (main engine " +
                number_text(s.main_propellant_kg) + " kg, attitude and other thrusters " +
@@ -322,6 +324,11 @@ std::string RunSummary::text(const RunEnd& end) const {
         if (!s.longitude.empty())
             out += "    longitude " + s.longitude + ", drift " + s.drift + ", orbits required " +
                    s.orbits_required + "\n";
+        if (i < last_.size() && last_[i].true_lon_deg && last_[i].true_drift_deg_day)
+            out += "    true motion over the last sidereal day: mean longitude " +
+                   longitude_words(*last_[i].true_lon_deg) + ", drift " +
+                   fixed_text("%+.5f", *last_[i].true_drift_deg_day * kSiderealDay / 86400.0) +
+                   "\u00b0 per orbit\n";
         if (s.settled_at >= 0.0)
             out += "    dish on the Earth within " + number_text(kSettledDeg) + " deg from " +
                    time_text(s.settled_at) + " s; worst after that " +
@@ -341,7 +348,7 @@ std::string RunSummary::text(const RunEnd& end) const {
     for (const RelocationReport& r : relocations_) {
         out += relocation_plan_text(r, "  ");
         for (std::size_t i = 0; i < r.burns.size(); ++i)
-            out += "    " + std::string(i == 0 ? "start" : "stop") + " burn: planned " +
+            out += "    " + std::string(burn_role_name(r.burns[i].role)) + " burn: planned " +
                    fixed_text("%.3f", r.burns[i].planned_dv) + " m/s, flown " +
                    fixed_text("%.3f", r.burns[i].dv) + " m/s, " +
                    fixed_text("%.3f", r.burns[i].mass_before - r.burns[i].mass_after) + " kg\n";
@@ -394,6 +401,14 @@ std::string RunSummary::json(const RunEnd& end) const {
             j.raw('}');
             j.key("hud_longitude").string(s.longitude).key("hud_drift").string(s.drift);
             j.key("hud_orbits_required").string(s.orbits_required);
+            const bool known = i < last_.size() && last_[i].true_lon_deg;
+            j.key("true_lon_deg");
+            if (known)
+                j.number(*last_[i].true_lon_deg)
+                    .key("true_drift_deg_per_orbit")
+                    .number(*last_[i].true_drift_deg_day * kSiderealDay / 86400.0);
+            else
+                j.raw("null").key("true_drift_deg_per_orbit").raw("null");
             j.key("settled_at_s");
             if (s.settled_at >= 0.0)
                 j.number(s.settled_at)
@@ -433,7 +448,8 @@ std::string RunSummary::json(const RunEnd& end) const {
             for (std::size_t b = 0; b < r.burns.size(); ++b) {
                 const ExecutedBurn& e = r.burns[b];
                 if (b) j.raw(',');
-                j.raw("{\"t\":").number(e.start).key("duration_s").number(e.duration);
+                j.raw("{\"t\":").number(e.start).key("role").string(burn_role_name(e.role));
+                j.key("duration_s").number(e.duration);
                 j.key("direction").string(e.prograde ? "prograde" : "retrograde");
                 j.key("planned_dv_m_s").number(e.planned_dv).key("dv_m_s").number(e.dv);
                 j.key("propellant_kg").number(e.mass_before - e.mass_after).raw('}');

@@ -1,6 +1,7 @@
 #include "standin/outputs/trace_writer.h"
 
 #include <cerrno>
+#include <cmath>
 #include <cstring>
 #include <stdexcept>
 
@@ -267,6 +268,10 @@ void TraceWriter::write_step(const StepSnapshot& s) {
         j.key("earth_dist_m").number(o.earth_dist_m, *memo.take(1));
         j.key("sun_dir").vector(o.sun_dir, memo.take(3));
         j.key("lon_deg").number(o.lon_deg, *memo.take(1));
+        NumberMemo* true_memo = memo.take(2);
+        if (o.true_lon_deg) j.key("true_lon_deg").number(*o.true_lon_deg, true_memo[0]);
+        if (o.true_drift_deg_day)
+            j.key("true_drift_deg_day").number(*o.true_drift_deg_day, true_memo[1]);
         write_host_answers(j, o.host, mjd_memo_, memo.take(kHostAnswerNumbers));
         const std::vector<std::string>& names = animation_names_[i];
         j.key("anim").raw('{');
@@ -337,11 +342,11 @@ void TraceWriter::event(const RunEvent& e) {
                 j.raw("{\"type\":\"burn\",\"t\":").number(e.t).key("vessel").string(vessel);
                 j.key("group").string(e.name).key("phase").string(e.start ? "start" : "end");
                 j.key("level").number(e.value);
-                if (!e.manoeuvre.empty()) {
+                if (!e.role.empty()) j.key("role").string(e.role);
+                if (!e.manoeuvre.empty())
                     j.key("manoeuvre").string(e.manoeuvre).key("direction").string(e.direction);
-                    j.key("planned_dv_m_s").number(e.planned_dv);
-                    if (!e.start) j.key("dv_m_s").number(e.dv);
-                }
+                if (!std::isnan(e.planned_dv)) j.key("planned_dv_m_s").number(e.planned_dv);
+                if (!std::isnan(e.dv)) j.key("dv_m_s").number(e.dv);
                 j.raw("}\n");
             });
             break;

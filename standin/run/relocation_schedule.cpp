@@ -4,9 +4,10 @@
 #include <limits>
 #include <stdexcept>
 
+#include "standin/core/standin_constants.h"
 #include "standin/core/thruster_group_names.h"
 #include "standin/json/latin1.h"
-#include "standin/snapshot/ground_track.h"
+#include "standin/world/earth.h"
 
 namespace standin {
 
@@ -24,6 +25,9 @@ RunEvent burn_event(double t, std::size_t vessel, const ExecutedBurn& b, bool st
     e.name = group_name(b.group);
     e.start = start;
     e.value = start ? b.level : 0.0;
+    e.role = burn_role_name(b.role);
+    e.planned_dv = b.planned_dv;
+    if (!start) e.dv = b.dv;
     return e;
 }
 
@@ -72,8 +76,7 @@ void RelocationSchedule::announce(RunContext& run, std::FILE* err) {
 }
 
 void RelocationSchedule::due(double /*t*/, double /*step_end*/, RunContext& run) {
-    OrbitalWorld& world = run.sim.world();
-    const double t = world.sim_time();
+    const double t = run.sim.world().sim_time();
     for (std::size_t i = 0; i < flights_.size(); ++i) {
         Flight& f = flights_[i];
         RelocationExecutor& ex = *f.executor;
@@ -101,13 +104,13 @@ void RelocationSchedule::due(double /*t*/, double /*step_end*/, RunContext& run)
             run.events.event(e);
         }
         if (ex.phase() == RelocationPhase::arrived) {
-            const VesselRecord& v = *run.sim.vessels()[i]->record;
-            const ORBITPARAM orbit = world.orbit(v);
-            f.report.arrival_time = t;
-            f.report.arrival_lon = mean_surface_lon_deg(orbit.mean_lon, world.earth_rotation());
+            // The true motion over the sidereal day after the last burn.
+            const TrueMotion& m = *ex.arrival();
+            f.report.arrival_time = m.t;
+            f.report.arrival_lon = m.lon_deg;
             f.report.arrival_error =
                 std::remainder(f.report.arrival_lon - f.report.target_lon, 360.0);
-            f.report.arrival_drift = drift_deg_per_orbit(orbit.period);
+            f.report.arrival_drift = m.drift_deg_day * kSiderealDay / kSecondsPerDay;
         }
         RunEvent e;
         e.kind = RunEvent::Kind::relocation;

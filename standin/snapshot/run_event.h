@@ -4,6 +4,7 @@
 // surface, a vessel entering or leaving the Earth's shadow.
 #pragma once
 
+#include <cmath>
 #include <cstddef>
 #include <memory>
 #include <string>
@@ -18,13 +19,14 @@ namespace standin {
 
 struct RunEvent {
     enum class Kind {
-        key,                // name: the key; used: per vessel, whether it took it
-        burn,               // name: the group; start: its start edge; value: level
-        travel_end,         // name: the animation; value: its state
-        warp,               // value: the step length [s] from t
-        attitude,           // name: the mode
-        plan,               // plan, value: the start it is made for [s]
-        relocation,         // name: the phase; refusal when refused
+        key,         // name: the key; used: per vessel, whether it took it
+        burn,  // name: the group; start: its start edge; value: level; role, planned_dv, dv;
+               // manoeuvre, direction
+        travel_end,  // name: the animation; value: its state
+        warp,        // value: the step length [s] from t
+        attitude,    // name: the mode
+        plan,        // plan, value: the start it is made for [s]
+        relocation,  // name: the phase; refusal when refused
         relocation_report,  // report: the relocation as flown, at the run's end
         hud,                // hud: the frame; shown: false for a frame drawn for a plot sample
         surface,            // the vessel reached the Earth's surface at t and stays there
@@ -43,16 +45,19 @@ struct RunEvent {
     double value = 0.0;
     std::vector<bool> used;
     std::string refusal;
+    // A relocation's burn: its role (start, trim, stop; empty for others),
+    // its planned delta-v and, on its end edge, the delta-v flown [m/s].
+    std::string role;
+    double planned_dv = std::nan("");
+    double dv = std::nan("");
     const RelocationPlan* plan = nullptr;
     const RelocationReport* report = nullptr;
     const KeepingReport* keeping = nullptr;
     double halfwidth = 0.0;  // [deg] keeping
     // A burn of station keeping: manoeuvre "east-west" or "north-south"
-    // (empty for other burns), direction the attitude mode it is flown in,
-    // the delta-v planned and (at its end) flown [m/s].
+    // (empty for other burns), direction the attitude mode it is flown in;
+    // its delta-v in planned_dv and dv.
     std::string manoeuvre, direction;
-    double planned_dv = 0.0;
-    double dv = 0.0;
     std::shared_ptr<const HudFrame> hud;
     bool shown = true;
 };

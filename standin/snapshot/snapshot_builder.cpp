@@ -23,7 +23,9 @@ SnapshotBuilder::SnapshotBuilder(OrbitalWorld& world, Session& session,
       vessels_(std::move(vessels)),
       calls_(calls),
       lines_(lines),
-      step_calls_(vessels_.size()) {
+      step_calls_(vessels_.size()),
+      true_motion_(vessels_.size()),
+      moving_used_kg_(vessels_.size(), 0.0) {
     if (calls_ != nullptr) reader_ = std::make_unique<StepCallReader>(*calls_);
     for (SessionVessel* v : vessels_) {
         gauges_.emplace_back(*v->record);
@@ -100,6 +102,17 @@ const StepSnapshot& SnapshotBuilder::take(long n, double dt) {
             v.main_dv_m_s += m.exhaust_m_s * std::log(m_start / (m_start - burnt));
         m.used_kg = main_used;
         m.propellant_kg = v.propellant_kg;
+        TrueMotionFit& fit = true_motion_[i];
+        const double moving_used = moving_propellant_drawn(r);
+        fit.add(s.t, v.lon_deg, moving_used > moving_used_kg_[i]);
+        moving_used_kg_[i] = moving_used;
+        const std::optional<TrueMotion> motion = fit.fit();
+        v.true_lon_deg.reset();
+        v.true_drift_deg_day.reset();
+        if (motion) {
+            v.true_lon_deg = motion->lon_deg;
+            v.true_drift_deg_day = motion->drift_deg_day;
+        }
         v.pointed = gauges_[i].applies();
         v.earth_dish = 0;
         if (v.pointed) {

@@ -15,6 +15,7 @@
 #include "standin/snapshot/step_snapshot.h"
 #include "standin/snapshot/sun_track.h"
 #include "standin/station/relocation_executor.h"
+#include "standin/station/true_motion.h"
 #include "standin/world/orbital_world.h"
 
 namespace standin {
@@ -58,6 +59,10 @@ private:
         double propellant_kg = 0.0;
     };
     std::vector<MainEngineUse> main_;
+    // Per vessel: the true-motion fit, and the propellant [kg] the groups
+    // that move the vessel had drawn as of the last snapshot.
+    std::vector<TrueMotionFit> true_motion_;
+    std::vector<double> moving_used_kg_;
     SunTrack sun_;
     StepSnapshot snapshot_;
 };

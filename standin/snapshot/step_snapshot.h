@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -26,8 +27,16 @@ struct VesselStep {
     double lon_deg = 0.0;       // [deg] east, 0..360: the sub-satellite point's
     double mean_lon_deg = 0.0;  // [deg] east, 0..360: the orbit's mean longitude over the ground
     double period_s = 0.0;      // [s] the orbit's
-    HostAnswersSeen host;       // the answers the module received in the step
-    std::vector<double> anim;   // states, by id
+    // The true motion over the ground (standin/station/true_motion.h): the
+    // mean surface longitude [deg] east, 0..360, and its drift [deg/day]
+    // east positive, fitted over the last sidereal day; absent until a
+    // sidereal day has passed since the start or since the last step in
+    // which a thruster that moves the vessel (not one that only turns it)
+    // drew propellant.
+    std::optional<double> true_lon_deg;
+    std::optional<double> true_drift_deg_day;
+    HostAnswersSeen host;            // the answers the module received in the step
+    std::vector<double> anim;        // states, by id
     std::vector<std::uint32_t> set;  // animations the module set, in call order
     std::vector<AnimationSetting> travel_ends;
     std::vector<double> tank_kg;  // per tank

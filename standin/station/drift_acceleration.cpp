@@ -60,4 +60,27 @@ double DriftAcceleration::longitude_acceleration(double lon) const {
     return -3.0 * east_acceleration(lon, radius_) / radius_;
 }
 
+double DriftAcceleration::acceleration_deg_day2(double lon_deg) const {
+    constexpr double kDay = 86400.0;
+    return longitude_acceleration(lon_deg / kDegPerRad) * kDegPerRad * kDay * kDay;
+}
+
+ArcMotion coast_along_arc(const DriftAcceleration& drift, ArcMotion from, double duration) {
+    constexpr double kDay = 86400.0;
+    constexpr double kLongestStep = 3600.0;  // [s]
+    if (!(duration > 0.0) || !std::isfinite(duration)) return from;
+    const int steps = static_cast<int>(std::ceil(duration / kLongestStep));
+    const double h = duration / steps / kDay;  // [days]
+    double x = from.lon_deg, v = from.drift_deg_day;
+    for (int i = 0; i < steps; ++i) {
+        const double a1 = drift.acceleration_deg_day2(x);
+        const double a2 = drift.acceleration_deg_day2(x + 0.5 * h * v);
+        const double a3 = drift.acceleration_deg_day2(x + 0.5 * h * v + 0.25 * h * h * a1);
+        const double a4 = drift.acceleration_deg_day2(x + h * v + 0.5 * h * h * a2);
+        x += h * v + h * h * (a1 + a2 + a3) / 6.0;
+        v += h * (a1 + 2.0 * a2 + 2.0 * a3 + a4) / 6.0;
+    }
+    return {x, v};
+}
+
 }  // namespace standin

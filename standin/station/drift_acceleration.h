@@ -44,6 +44,9 @@ public:
     // on the equator at radius r [m] (zero for a point mass).
     double east_acceleration(double lon, double r) const;
 
+    // [deg/day^2] east positive: longitude_acceleration at lon_deg [deg] east.
+    double acceleration_deg_day2(double lon_deg) const;
+
 private:
     // [m/s^2] the field's inward pull on the equator at radius r, averaged
     // over longitude (the zonal terms alone).
@@ -53,5 +56,16 @@ private:
     double radius_ = 0.0;
     double osculating_a_ = 0.0;
 };
+
+// The mean motion along the arc: mean surface longitude and its drift.
+struct ArcMotion {
+    double lon_deg = 0.0;        // [deg] east, unwrapped (may leave 0..360)
+    double drift_deg_day = 0.0;  // [deg per day of 86400 s] east positive
+};
+
+// Where the mean motion leads in `duration` seconds under the longitude
+// acceleration alone (lon'' = acceleration(lon); fourth-order Runge-Kutta,
+// steps of at most an hour).
+ArcMotion coast_along_arc(const DriftAcceleration& drift, ArcMotion from, double duration);
 
 }  // namespace standin

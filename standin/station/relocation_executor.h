@@ -1,7 +1,16 @@
 // Flies a planned relocation in the orbital world: turns the vessel for the
 // start burn, burns the main engine centred on the planned point, turns
 // back to the Sun, and after the drift orbits stops the drift with a burn
-// the other way at the same point of the orbit.
+// the other way at the same point of the orbit. Then it watches the true
+// motion for a sidereal day and arrives.
+//
+// In the real sky (forces other than two-body) it also re-predicts the
+// arrival once a day from the true motion fitted over the last sidereal day
+// and the longitude acceleration ahead, and trims the drift with a small
+// burn when the prediction misses by more than a few hundredths of a
+// degree; the stop burn cancels the true drift rather than making the
+// osculating period a sidereal day; and a drift left after the stop is
+// trimmed too, until under a few ten-thousandths of a degree a day.
 #pragma once
 
 #include <cmath>
@@ -9,7 +18,9 @@
 #include <string>
 #include <vector>
 
+#include "standin/station/drift_acceleration.h"
 #include "standin/station/relocation_plan.h"
+#include "standin/station/true_motion.h"
 #include "standin/world/orbital_world.h"
 
 namespace standin {
@@ -27,13 +38,20 @@ enum class RelocationPhase {
     drifting,
     turning_for_stop,
     stop_burn,
+    turning_for_trim,
+    trim_burn,
+    settling,  // a sidereal day after the stop, for the true motion
     arrived,
     refused,
 };
 
 const char* relocation_phase_name(RelocationPhase phase);
 
+enum class BurnRole { start, trim, stop };
+const char* burn_role_name(BurnRole role);
+
 struct ExecutedBurn {
+    BurnRole role = BurnRole::start;
     THGROUP_TYPE group = THGROUP_MAIN;
     double level = 1.0;  // [0..1]
     bool prograde = true;
@@ -83,11 +101,21 @@ public:
     const std::optional<RelocationPlan>& plan() const { return plan_; }
     const std::string& refusal() const { return refusal_; }
     const std::vector<ExecutedBurn>& burns() const { return burns_; }
+    // Once arrived: the true motion a sidereal day after the last burn
+    // (drift_deg_day per day of 86400 s).
+    const std::optional<TrueMotion>& arrival() const { return arrival_; }
 
 private:
-    void schedule(bool prograde, double centre, double dv);
+    void schedule(BurnRole role, bool prograde, double centre, double dv);
     void ignite();
     void measure_burn();
+    void sample();
+    // The mean motion from the true-motion fit, when it has a day; false
+    // when not.
+    bool update_motion();
+    // Turns for a trim burn that changes the true drift by change [deg/day].
+    void trim(double change);
+    bool real_sky() const { return drift_.has_value(); }
 
     OrbitalWorld& world_;
     VesselRecord& vessel_;
@@ -98,6 +126,20 @@ private:
     std::vector<ExecutedBurn> burns_;
     StateVector state_before_;
     double stop_centre_ = 0.0;
+    std::optional<DriftAcceleration> drift_;  // the real sky's; none in the two-body world
+    TrueMotionFit fit_;
+    double moving_drawn_ = 0.0;  // [kg] moving_propellant_drawn as of the last sample
+    // The mean motion as last known: unwrapped from the plan's start, at
+    // motion_t_ [s].
+    ArcMotion motion_;
+    double motion_t_ = 0.0;
+    double target_unwrapped_ = 0.0;  // [deg] east
+    double next_check_ = 0.0;        // [s]
+    bool stopped_ = false;           // the stop burn is flown
+    int settle_trims_ = 0;
+    std::vector<TrueMotion> settle_fits_;  // since the last burn, while settling
+    double trim_change_ = 0.0;             // [deg/day] the pending trim's
+    std::optional<TrueMotion> arrival_;
 };
 
 }  // namespace standin

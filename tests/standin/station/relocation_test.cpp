@@ -9,6 +9,7 @@
 #include "standin/station/relocation_executor.h"
 #include "standin/station/relocation_plan.h"
 #include "standin/world/earth.h"
+#include "standin/world/forces/force_model.h"
 #include "standin/world/orbital_world.h"
 #include "tests/support/station_vessel.h"
 
@@ -107,8 +108,10 @@ struct Flight {
 
 // Flies a relocation from geostationary at from_east, warping in steps of at
 // most 600 s and stopping where the executor acts.
-Flight fly(double from_east, double to_east, int orbits) {
+Flight fly(double from_east, double to_east, int orbits, const char* forces = "two-body") {
     standin::OrbitalWorld w(kMjd);
+    w.set_forces(standin::ForceModel(standin::parse_forces(forces),
+                                     KRV_SOURCE_DIR "/data/Gravity/egm2008_deg20.gfc"));
     w.set_attitude_hold(true);
     krv_test::StationVessel v(w);
     w.place(v.rec, w.geostationary(from_east * kDeg));
@@ -122,6 +125,12 @@ Flight fly(double from_east, double to_east, int orbits) {
         w.advance(dt > 1e-9 ? dt : 600.0);
     }
     EXPECT_EQ(ex.phase(), RelocationPhase::arrived) << ex.refusal();
+    if (!w.forces().closed_form()) {
+        // The true motion: the osculating period is no measure of it.
+        const auto m = ex.arrival().value_or(standin::TrueMotion{});
+        return {m.lon_deg, m.drift_deg_day * standin::kSiderealDay / 86400.0,
+                ex.plan().value_or(standin::RelocationPlan{}), ex.burns()};
+    }
     return {mean_sub_satellite_lon(w, v.rec),
             360.0 * (1.0 - w.orbit(v.rec).period / standin::kSiderealDay),
             ex.plan().value_or(standin::RelocationPlan{}), ex.burns()};
@@ -153,6 +162,33 @@ TEST(RelocationExecutor, ArrivesOnTheTargetAndStopsDriftingBothWays) {
                 EXPECT_LE(drawn, rocket * 1.01 + 0.02);
             }
         }
+    }
+}
+
+TEST(RelocationExecutor, ArrivesInTheRealSkyWithTrims) {
+    struct Case {
+        double from, to;  // [deg] east
+        int orbits;
+    };
+    // The default flight west, and a shorter one east across the stable
+    // longitude near 105W.
+    for (const Case c : {Case{285.0, 258.0, 27}, Case{250.0, 262.0, 6}}) {
+        SCOPED_TRACE(testing::Message() << c.from << " to " << c.to);
+        const Flight f = fly(c.from, c.to, c.orbits, "all");
+        EXPECT_NEAR(wrap180(f.arrival_lon - c.to), 0.0, 0.05);
+        EXPECT_LE(std::fabs(f.drift), 0.001);
+        ASSERT_GE(f.burns.size(), 2U);
+        EXPECT_EQ(f.burns.front().role, standin::BurnRole::start);
+        int stops = 0;
+        for (const auto& b : f.burns) {
+            stops += b.role == standin::BurnRole::stop;
+            EXPECT_TRUE(b.ended());
+            // Trims are small beside the start.
+            if (b.role == standin::BurnRole::trim) {
+                EXPECT_LT(b.dv, 0.3 * f.burns[0].dv);
+            }
+        }
+        EXPECT_EQ(stops, 1);
     }
 }
 
