@@ -20,8 +20,8 @@ namespace standin {
 struct RunEvent {
     enum class Kind {
         key,         // name: the key; used: per vessel, whether it took it
-        burn,  // name: the group; start: its start edge; value: level; role, planned_dv, dv;
-               // manoeuvre, direction
+        burn,        // name: the group; start: its start edge; value: level; role, planned_dv, dv;
+                     // manoeuvre, direction
         travel_end,  // name: the animation; value: its state
         warp,        // value: the step length [s] from t
         attitude,    // name: the mode
