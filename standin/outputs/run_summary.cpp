@@ -72,6 +72,55 @@ double earth_dish_error(const VesselStep& v) {
     return std::min(v.pointing_error_deg[0], v.pointing_error_deg[1]);
 }
 
+// A number, or null for NaN.
+void number_or_null(JsonOut& j, double v) {
+    if (std::isnan(v))
+        j.raw("null");
+    else
+        j.number(v);
+}
+
+void keeping_json(JsonOut& j, const KeepingReport& r) {
+    const KeepingFigures f = keeping_figures(r);
+    const double y = f.per_year;
+    j.raw("{\"vessel\":").string(r.vessel).key("lon_deg").number(r.lon);
+    j.key("halfwidth_deg").number(r.halfwidth).key("north_south").boolean(r.ns);
+    j.key("drift_acceleration_deg_day2").number(r.drift_acceleration);
+    j.key("start_t");
+    number_or_null(j, r.start);
+    j.key("end_t");
+    number_or_null(j, r.end);
+    j.key("kept_s").number(f.kept_s).key("stopped").string(r.stopped);
+    j.key("per_year").raw('{').key("ew_dv_m_s", false).number(f.ew_dv * y);
+    j.key("ns_dv_m_s").number(f.ns_dv * y).key("propellant_kg").number(f.propellant * y);
+    j.key("burn_propellant_kg").number(f.burn_propellant * y);
+    j.key("ew_manoeuvres").number(f.ew_count * y).key("ns_manoeuvres").number(f.ns_count * y);
+    j.key("outside_s").number(f.outside_fraction * 365.25 * 86400.0);
+    j.key("outside_percent").number(100.0 * f.outside_fraction).raw('}');
+    j.key("flown").raw('{').key("ew_dv_m_s", false).number(f.ew_dv);
+    j.key("ns_dv_m_s").number(f.ns_dv).key("propellant_kg").number(f.propellant);
+    j.key("burn_propellant_kg").number(f.burn_propellant);
+    j.key("ew_manoeuvres").integer(f.ew_count).key("ns_manoeuvres").integer(f.ns_count).raw('}');
+    j.key("largest_excursion_deg").number(r.largest_excursion);
+    j.key("measured_s").number(r.measured_s).key("outside_s").number(r.outside_s);
+    j.key("start_inclination_deg").number(r.start_inclination);
+    j.key("largest_inclination_deg").number(r.largest_inclination);
+    j.key("final_inclination_deg").number(r.final_inclination).key("burns").raw('[');
+    for (std::size_t b = 0; b < r.burns.size(); ++b) {
+        const ExecutedBurn& e = r.burns[b].burn;
+        if (b) j.raw(',');
+        j.raw("{\"t\":").number(e.start).key("duration_s").number(e.duration);
+        j.key("manoeuvre").string(manoeuvre_name(r.burns[b]));
+        j.key("direction").string(attitude_mode_name(r.burns[b].mode));
+        j.key("planned_dv_m_s").number(e.planned_dv).key("dv_m_s");
+        number_or_null(j, e.dv);
+        j.key("propellant_kg");
+        number_or_null(j, e.mass_before - e.mass_after);
+        j.raw('}');
+    }
+    j.raw("]}");
+}
+
 }  // namespace
 
 RunSummary::RunSummary(std::string path) : path_(std::move(path)) {}
@@ -113,7 +162,21 @@ void RunSummary::event(const RunEvent& e) {
         }
         case Kind::burn:
             note(e.t, vessel + ": burn " + e.name + (e.start ? " starts" : " ends") +
-                          (e.start ? " at level " + number_text(e.value) : ""));
+                          (e.start ? " at level " + number_text(e.value) : "") +
+                          (e.manoeuvre.empty()
+                               ? ""
+                               : " (" + e.manoeuvre + ", " + e.direction + ", " +
+                                     (e.start ? "planned " + fixed_text("%.4f", e.planned_dv)
+                                              : "flown " + fixed_text("%.4f", e.dv)) +
+                                     " m/s)"));
+            break;
+        case Kind::keeping:
+            note(e.t, vessel + ": station keeping begins at " + longitude_words(e.value) +
+                          " \u00b1" + number_text(e.halfwidth) + "\u00b0" +
+                          (e.start ? ", north-south too" : ""));
+            break;
+        case Kind::keeping_report:
+            if (e.keeping != nullptr) keepings_.push_back(*e.keeping);
             break;
         case Kind::warp:
             note(e.t, "time warp: steps of " + seconds_text(e.value) + " s");
@@ -300,6 +363,7 @@ std::string RunSummary::text(const RunEnd& end) const {
                    "\u00b0 per orbit";
         out += "\n";
     }
+    for (const KeepingReport& r : keepings_) out += keeping_text(r, "  ");
     for (const auto& [what, path] : end.files) {
         out += "  wrote ";
         out += what;
@@ -397,6 +461,11 @@ std::string RunSummary::json(const RunEnd& end) const {
             j.key("arrival_t").number(r.arrival_time).key("arrival_lon_deg").number(r.arrival_lon);
             j.key("arrival_error_deg").number(r.arrival_error);
             j.key("arrival_drift_deg_per_orbit").number(r.arrival_drift).raw('}');
+        }
+        j.raw(']').key("station_keeping").raw('[');
+        for (std::size_t i = 0; i < keepings_.size(); ++i) {
+            if (i) j.raw(',');
+            keeping_json(j, keepings_[i]);
         }
         j.raw(']').key("files").raw('[');
         for (std::size_t i = 0; i < end.files.size(); ++i) {

@@ -10,6 +10,7 @@
 
 #include "standin/profiles/vessel_profile.h"
 #include "standin/snapshot/run_observer.h"
+#include "standin/station/keeping_report.h"
 #include "standin/station/relocation_report.h"
 
 namespace standin {
@@ -73,6 +74,7 @@ private:
     long key_entry_ = -1;           // the timeline entry of a key pressed before this step
     double next_pointing_ = 0.0;
     std::vector<RelocationReport> relocations_;
+    std::vector<KeepingReport> keepings_;
 };
 
 }  // namespace standin

@@ -361,9 +361,18 @@ void TraceWriter::event(const RunEvent& e) {
                 j.key("group").string(e.name).key("phase").string(e.start ? "start" : "end");
                 j.key("level").number(e.value);
                 if (!e.role.empty()) j.key("role").string(e.role);
+                if (!e.manoeuvre.empty())
+                    j.key("manoeuvre").string(e.manoeuvre).key("direction").string(e.direction);
                 if (!std::isnan(e.planned_dv)) j.key("planned_dv_m_s").number(e.planned_dv);
                 if (!std::isnan(e.dv)) j.key("dv_m_s").number(e.dv);
                 j.raw("}\n");
+            });
+            break;
+        case Kind::keeping:
+            text([&](JsonOut& j) {
+                j.raw("{\"type\":\"keeping\",\"t\":").number(e.t).key("vessel").string(vessel);
+                j.key("lon_deg").number(e.value).key("halfwidth_deg").number(e.halfwidth);
+                j.key("north_south").boolean(e.start).raw("}\n");
             });
             break;
         case Kind::travel_end:
@@ -418,6 +427,7 @@ void TraceWriter::event(const RunEvent& e) {
             });
             break;
         case Kind::relocation_report:
+        case Kind::keeping_report:
             break;
     }
 }

@@ -128,6 +128,30 @@ RelocateCommand relocate(const std::string& text) {
     return r;
 }
 
+KeepStationCommand keep_station(const std::string& text) {
+    const auto parts = split(text, ':');
+    if (parts.size() != 2 && parts.size() != 3)
+        throw OptionsError("--keep-station: expected LON:HALFWIDTH[:ns], got '" + text + "'");
+    KeepStationCommand k;
+    k.text = text;
+    const auto lon = parse_longitude(parts[0]);
+    if (!lon)
+        throw OptionsError("--keep-station " + text + ": '" + parts[0] +
+                           "' is not a longitude (degrees 0 to 180 and E or W, e.g. 102W)");
+    k.lon = *lon;
+    k.halfwidth = number("--keep-station", parts[1]);
+    if (!(k.halfwidth > 0.0 && k.halfwidth <= 10.0))
+        throw OptionsError("--keep-station " + text +
+                           ": the half-width must be above 0 and at most 10 degrees");
+    if (parts.size() == 3) {
+        if (parts[2] != "ns")
+            throw OptionsError("--keep-station " + text + ": '" + parts[2] +
+                               "' is not ns (north-south keeping too)");
+        k.ns = true;
+    }
+    return k;
+}
+
 void hud_size(const std::string& text, Options& o) {
     const auto x = text.find('x');
     if (x == std::string::npos)
@@ -151,7 +175,7 @@ void whole_steps(const std::string& option, const std::string& text, int& out) {
 struct Given {
     std::string dt, until, hud, hud_every, trace_every, trace_lines_every, forces, live;
     bool live_given = false;
-    std::vector<std::string> keys, burns, hud_at, faults, warps, attitudes, relocations;
+    std::vector<std::string> keys, burns, hud_at, faults, warps, attitudes, relocations, keepings;
     bool no_hold = false, no_progress = false;
 };
 
@@ -199,6 +223,9 @@ void convert(const Given& g, Options& o) {
     if (g.relocations.size() > 1)
         throw OptionsError("--relocate " + g.relocations[1] + ": one relocation per run");
     if (!g.relocations.empty()) o.relocate = relocate(g.relocations.front());
+    if (g.keepings.size() > 1)
+        throw OptionsError("--keep-station " + g.keepings[1] + ": one station per run");
+    if (!g.keepings.empty()) o.keep_station = keep_station(g.keepings.front());
     if (o.trace == "-" && o.calls == "-")
         throw OptionsError("--calls -: standard output already carries the trace (--trace -)");
     if (!o.replay.empty() && o.trace == "-")
@@ -288,6 +315,11 @@ CommandLine parse_once(const std::vector<std::string>& args, const std::string& 
                         "at TIME, plan and fly a move to LON (e.g. 102W) in ORBITS drift orbits: "
                         "turn, start burn, drift, stop burn"))
         ->type_name("TIME:LON:ORBITS");
+    each(app.add_option("--keep-station", g.keepings,
+                        "keep the mean longitude within LON +- HALFWIDTH degrees (0..10) by "
+                        "east-west burns, from the start or a relocation's arrival; with :ns "
+                        "the inclination under HALFWIDTH by north-south burns too"))
+        ->type_name("LON:HALFWIDTH[:ns]");
     one(app.add_option("--forces", g.forces,
                        "the forces: two-body (the default, in closed form), or any of "
                        "gravity[:N] (EGM2008 to degree N, 2..20, default 8), moon, sun, srp "

@@ -48,6 +48,16 @@ struct RelocateCommand {
     std::string text;
 };
 
+// Station keeping from the run's start, or from a relocation's arrival:
+// the mean longitude within lon +- halfwidth, and with ns the inclination
+// under halfwidth too.
+struct KeepStationCommand {
+    double lon = 0.0;        // [deg] east, 0..360
+    double halfwidth = 0.0;  // [deg] above 0, at most 10
+    bool ns = false;
+    std::string text;
+};
+
 // Every option of a run; the command line and a --config run file fill it.
 // A new option is a field here and one definition in options.cpp.
 struct Options {
@@ -59,6 +69,7 @@ struct Options {
     std::vector<WarpCommand> warps;
     std::vector<AttitudeCommand> attitudes;
     std::optional<RelocateCommand> relocate;
+    std::optional<KeepStationCommand> keep_station;
     ForceSelection forces;  // default: two-body
     int hud_width = 1024;
     int hud_height = 768;

@@ -73,6 +73,18 @@ std::string options_json(const Options& o) {
             .raw('}');
     else
         j.raw("null");
+    j.key("keep_station");
+    if (o.keep_station)
+        j.raw('{')
+            .key("lon_deg", false)
+            .number(o.keep_station->lon)
+            .key("halfwidth_deg")
+            .number(o.keep_station->halfwidth)
+            .key("ns")
+            .boolean(o.keep_station->ns)
+            .raw('}');
+    else
+        j.raw("null");
     j.key("hold").boolean(o.attitude_hold).key("modules").string(name_to_utf8(o.modules));
     j.key("config").string(name_to_utf8(o.config)).raw('}');
     j.flush();

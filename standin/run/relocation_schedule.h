@@ -34,6 +34,11 @@ public:
     void due(double t, double step_end, RunContext& run) override;
     // The reports, as events.
     void end(double t, const char* reason, RunContext& run) override;
+    // Whether the vessel (by its index in the run) has arrived.
+    bool arrived(std::size_t vessel) const {
+        return vessel < flights_.size() &&
+               flights_[vessel].executor->phase() == RelocationPhase::arrived;
+    }
 
 private:
     struct Flight {

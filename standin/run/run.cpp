@@ -25,6 +25,7 @@
 #include "standin/outputs/trace_writer.h"
 #include "standin/replay/replay_writer.h"
 #include "standin/run/fault_spec.h"
+#include "standin/run/keeping_schedule.h"
 #include "standin/run/options_json.h"
 #include "standin/run/output_paths.h"
 #include "standin/run/pose_output.h"
@@ -551,6 +552,7 @@ void Flight::prepare(std::FILE* out) {
 
     // An impossible relocation stops the run before any output exists.
     relocation_ = add(std::make_unique<RelocationSchedule>(o.relocate, sim));
+    add(std::make_unique<KeepingSchedule>(o, sim, *relocation_));
     attitudes_ = add(std::make_unique<AttitudeSchedule>(o.attitudes));
     keys_ = add(std::make_unique<KeySchedule>(o.keys));
     warps_ = add(std::make_unique<WarpSchedule>(o.warps, o.dt));

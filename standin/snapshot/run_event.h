@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "standin/snapshot/hud_frame.h"
+#include "standin/station/keeping_report.h"
 #include "standin/station/relocation_plan.h"
 #include "standin/station/relocation_report.h"
 
@@ -20,7 +21,8 @@ namespace standin {
 struct RunEvent {
     enum class Kind {
         key,         // name: the key; used: per vessel, whether it took it
-        burn,        // name: the group; start: its start edge; value: level; role, planned_dv, dv
+        burn,        // name: the group; start: its start edge; value: level; role, planned_dv, dv;
+                     // manoeuvre, direction
         travel_end,  // name: the animation; value: its state
         warp,        // value: the step length [s] from t
         attitude,    // name: the mode
@@ -31,6 +33,9 @@ struct RunEvent {
         surface,            // the vessel reached the Earth's surface at t and stays there
         eclipse,            // start: into the Earth's penumbra at t; else back into full sunlight
         command,            // a live viewer's order: value: the viewer's number; name: it as JSON
+        keeping,            // station keeping began: value the box's centre [deg east],
+                            // halfwidth its half-width [deg]; start: north-south too
+        keeping_report,     // keeping: station keeping as flown, at the run's end
     };
     static constexpr std::size_t kAllVessels = static_cast<std::size_t>(-1);
 
@@ -49,6 +54,12 @@ struct RunEvent {
     double dv = std::nan("");
     const RelocationPlan* plan = nullptr;
     const RelocationReport* report = nullptr;
+    const KeepingReport* keeping = nullptr;
+    double halfwidth = 0.0;  // [deg] keeping
+    // A burn of station keeping: manoeuvre "east-west" or "north-south"
+    // (empty for other burns), direction the attitude mode it is flown in;
+    // its delta-v in planned_dv and dv.
+    std::string manoeuvre, direction;
     std::shared_ptr<const HudFrame> hud;
     bool shown = true;
 };

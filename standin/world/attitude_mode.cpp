@@ -61,6 +61,10 @@ const char* attitude_mode_name(AttitudeMode mode) {
             return "retrograde";
         case AttitudeMode::hold:
             return "hold";
+        case AttitudeMode::normal:
+            return "normal";
+        case AttitudeMode::antinormal:
+            return "antinormal";
         case AttitudeMode::none:
             break;
     }
@@ -78,6 +82,15 @@ Quaternion mode_attitude(AttitudeMode mode, const StateVector& s, const Quaterni
             return from_axes(cross(normal, along), normal, along);
         case AttitudeMode::retrograde:
             return from_axes(cross(normal, -along), normal, -along);
+        case AttitudeMode::normal:
+        case AttitudeMode::antinormal: {
+            // y from the global x axis, which a near-equatorial orbit's
+            // normal is never close to: the attitude does not turn with
+            // the vessel along its orbit.
+            const VECTOR3 z = mode == AttitudeMode::normal ? normal : -normal;
+            const VECTOR3 y = unit(cross(z, VECTOR3{1.0, 0.0, 0.0}));
+            return from_axes(cross(y, z), y, z);
+        }
         case AttitudeMode::hold:
         case AttitudeMode::none:
             break;

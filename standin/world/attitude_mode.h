@@ -17,6 +17,10 @@ enum class AttitudeMode {
     prograde,    // +z along the velocity, +y along the orbit normal
     retrograde,  // +z against the velocity, +y along the orbit normal
     hold,        // the attitude the mode was set in
+    // +z along (or against) the orbit normal, x and y fixed in space: for
+    // burns that turn the orbit's plane (the host's own; not an operator's)
+    normal,
+    antinormal,
 };
 
 std::optional<AttitudeMode> parse_attitude_mode(const std::string& text);

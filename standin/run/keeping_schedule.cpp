@@ -1,0 +1,129 @@
+#include "standin/run/keeping_schedule.h"
+
+#include <cmath>
+#include <limits>
+#include <stdexcept>
+
+#include "standin/core/standin_constants.h"
+#include "standin/core/thruster_group_names.h"
+#include "standin/json/latin1.h"
+#include "standin/snapshot/ground_track.h"
+#include "standin/station/drift_acceleration.h"
+#include "standin/station/relocation_report.h"
+
+namespace standin {
+
+namespace {
+
+// [deg] keeping holds a vessel near its station, it does not take it there.
+constexpr double kFarthestStart = 1.0;
+
+RunEvent burn_event(double t, std::size_t vessel, const KeepingBurn& k, bool start) {
+    RunEvent e;
+    e.kind = RunEvent::Kind::burn;
+    e.t = t;
+    e.vessel = vessel;
+    e.name = group_name(k.burn.group);
+    e.start = start;
+    e.value = start ? k.burn.level : 0.0;
+    e.manoeuvre = manoeuvre_name(k);
+    e.direction = attitude_mode_name(k.mode);
+    e.planned_dv = k.burn.planned_dv;
+    e.dv = start ? std::nan("") : k.burn.dv;
+    return e;
+}
+
+std::string degrees(double v) {
+    char buf[32];
+    std::snprintf(buf, sizeof buf, "%.2f", v);
+    return buf;
+}
+
+}  // namespace
+
+KeepingSchedule::KeepingSchedule(const Options& o, Simulation& sim,
+                                 const RelocationSchedule& relocation)
+    : relocation_(relocation), after_relocation_(o.relocate.has_value()) {
+    if (!o.keep_station) return;
+    const KeepStationCommand& k = *o.keep_station;
+    OrbitalWorld& world = sim.world();
+    if (o.relocate) {
+        const double gap = std::remainder(o.relocate->target_lon - k.lon, 360.0);
+        if (std::fabs(gap) > kFarthestStart)
+            throw std::runtime_error("--keep-station " + k.text + ": the relocation goes to " +
+                                     longitude_words(o.relocate->target_lon) + ", " +
+                                     degrees(std::fabs(gap)) + "\u00b0 from the station");
+    }
+    KeepingOrder order{k.lon, k.halfwidth, k.ns, 0.0};
+    // [rad/s^2] to [deg/day^2]
+    order.drift_acceleration =
+        DriftAcceleration(world.forces()).longitude_acceleration(k.lon / kDegPerRad) * kDegPerRad *
+        86400.0 * 86400.0;
+    for (SessionVessel* v : sim.vessels()) {
+        if (!o.relocate) {
+            const double lon =
+                mean_surface_lon_deg(world.orbit(*v->record).mean_lon, world.earth_rotation());
+            const double gap = std::fabs(std::remainder(lon - k.lon, 360.0));
+            if (gap > kFarthestStart)
+                throw std::runtime_error("--keep-station " + k.text + ": " +
+                                         name_to_utf8(v->record->name) + " is at " +
+                                         longitude_words(lon) + ", " + degrees(gap) +
+                                         "\u00b0 from the station; relocate it first "
+                                         "(--relocate)");
+        }
+        Kept kept;
+        kept.keeper = std::make_unique<StationKeeper>(world, *v->record, order);
+        kept.keeper->report().vessel = name_to_utf8(v->record->name);
+        kept_.push_back(std::move(kept));
+    }
+}
+
+void KeepingSchedule::due(double /*t*/, double /*step_end*/, RunContext& run) {
+    const double t = run.sim.world().sim_time();
+    for (std::size_t i = 0; i < kept_.size(); ++i) {
+        Kept& k = kept_[i];
+        StationKeeper& keeper = *k.keeper;
+        if (!keeper.started() && (!after_relocation_ || relocation_.arrived(i))) {
+            keeper.start();
+            const KeepingReport& r = keeper.report();
+            RunEvent e;
+            e.kind = RunEvent::Kind::keeping;
+            e.t = t;
+            e.vessel = i;
+            e.value = r.lon;
+            e.halfwidth = r.halfwidth;
+            e.start = r.ns;
+            run.events.event(e);
+        }
+        keeper.before_step();
+        const auto& burns = keeper.burns();
+        // Burn edges fall on step boundaries: the keeper's times end steps.
+        for (; k.starts_reported < burns.size() && burns[k.starts_reported].burn.started();
+             ++k.starts_reported)
+            run.events.event(burn_event(t, i, burns[k.starts_reported], true));
+        for (; k.ends_reported < burns.size() && burns[k.ends_reported].burn.ended();
+             ++k.ends_reported)
+            run.events.event(burn_event(t, i, burns[k.ends_reported], false));
+    }
+}
+
+double KeepingSchedule::next_time(double /*t*/) const {
+    double next = std::numeric_limits<double>::infinity();
+    for (const Kept& k : kept_) next = std::min(next, k.keeper->next_event_time());
+    return next;
+}
+
+void KeepingSchedule::end(double t, const char* /*reason*/, RunContext& run) {
+    for (std::size_t i = 0; i < kept_.size(); ++i) {
+        StationKeeper& keeper = *kept_[i].keeper;
+        keeper.finish();
+        RunEvent e;
+        e.kind = RunEvent::Kind::keeping_report;
+        e.t = t;
+        e.vessel = i;
+        e.keeping = &keeper.report();
+        run.events.event(e);
+    }
+}
+
+}  // namespace standin
