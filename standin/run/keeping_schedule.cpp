@@ -43,43 +43,71 @@ std::string degrees(double v) {
 
 KeepingSchedule::KeepingSchedule(const Options& o, Simulation& sim,
                                  const RelocationSchedule& relocation)
-    : relocation_(relocation), after_relocation_(o.relocate.has_value()) {
+    : relocation_(relocation) {
     if (!o.keep_station) return;
     const KeepStationCommand& k = *o.keep_station;
+    const std::optional<double> relocation_lon =
+        o.relocate ? std::optional<double>(o.relocate->target_lon) : std::nullopt;
+    if (k.time && *k.time > sim.world().sim_time()) {
+        pending_ = k;
+        pending_relocation_lon_ = relocation_lon;
+        return;
+    }
+    try {
+        add(k, sim, relocation_lon);
+    } catch (const std::runtime_error& e) {
+        throw std::runtime_error("--keep-station " + k.text + ": " + e.what());
+    }
+}
+
+void KeepingSchedule::add(const KeepStationCommand& k, Simulation& sim,
+                          std::optional<double> relocation_lon) {
+    if (!kept_.empty() || pending_) throw std::runtime_error("one station per run");
     OrbitalWorld& world = sim.world();
-    if (o.relocate) {
-        const double gap = std::remainder(o.relocate->target_lon - k.lon, 360.0);
+    if (relocation_lon) {
+        const double gap = std::remainder(*relocation_lon - k.lon, 360.0);
         if (std::fabs(gap) > kFarthestStart)
-            throw std::runtime_error("--keep-station " + k.text + ": the relocation goes to " +
-                                     longitude_words(o.relocate->target_lon) + ", " +
-                                     degrees(std::fabs(gap)) + "\u00b0 from the station");
+            throw std::runtime_error("the relocation goes to " + longitude_words(*relocation_lon) +
+                                     ", " + degrees(std::fabs(gap)) + "\u00b0 from the station");
     }
     KeepingOrder order{k.lon, k.halfwidth, k.ns, 0.0};
     // [rad/s^2] to [deg/day^2]
     order.drift_acceleration =
         DriftAcceleration(world.forces()).longitude_acceleration(k.lon / kDegPerRad) * kDegPerRad *
         86400.0 * 86400.0;
+    std::vector<Kept> kept;
     for (SessionVessel* v : sim.vessels()) {
-        if (!o.relocate) {
+        if (!relocation_lon) {
             const double lon =
                 mean_surface_lon_deg(world.orbit(*v->record).mean_lon, world.earth_rotation());
             const double gap = std::fabs(std::remainder(lon - k.lon, 360.0));
             if (gap > kFarthestStart)
-                throw std::runtime_error("--keep-station " + k.text + ": " +
-                                         name_to_utf8(v->record->name) + " is at " +
+                throw std::runtime_error(name_to_utf8(v->record->name) + " is at " +
                                          longitude_words(lon) + ", " + degrees(gap) +
                                          "\u00b0 from the station; relocate it first "
                                          "(--relocate)");
         }
-        Kept kept;
-        kept.keeper = std::make_unique<StationKeeper>(world, *v->record, order);
-        kept.keeper->report().vessel = name_to_utf8(v->record->name);
-        kept_.push_back(std::move(kept));
+        Kept one;
+        one.keeper = std::make_unique<StationKeeper>(world, *v->record, order);
+        one.keeper->report().vessel = name_to_utf8(v->record->name);
+        kept.push_back(std::move(one));
     }
+    // All or none: a vessel's refusal keeps nothing.
+    kept_ = std::move(kept);
+    after_relocation_ = relocation_lon.has_value();
 }
 
 void KeepingSchedule::due(double /*t*/, double /*step_end*/, RunContext& run) {
     const double t = run.sim.world().sim_time();
+    if (pending_ && *pending_->time <= t + run.eps) {
+        const KeepStationCommand k = *pending_;
+        pending_.reset();
+        try {
+            add(k, run.sim, pending_relocation_lon_);
+        } catch (const std::runtime_error& e) {
+            throw std::runtime_error("--keep-station " + k.text + ": " + e.what());
+        }
+    }
     for (std::size_t i = 0; i < kept_.size(); ++i) {
         Kept& k = kept_[i];
         StationKeeper& keeper = *k.keeper;
@@ -108,7 +136,7 @@ void KeepingSchedule::due(double /*t*/, double /*step_end*/, RunContext& run) {
 }
 
 double KeepingSchedule::next_time(double /*t*/) const {
-    double next = std::numeric_limits<double>::infinity();
+    double next = pending_ ? *pending_->time : std::numeric_limits<double>::infinity();
     for (const Kept& k : kept_) next = std::min(next, k.keeper->next_event_time());
     return next;
 }

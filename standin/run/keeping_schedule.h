@@ -21,6 +21,13 @@ public:
     // run's, whose arrival starts the keeping when o.relocate is given.
     KeepingSchedule(const Options& o, Simulation& sim, const RelocationSchedule& relocation);
 
+    // An order kept from now (a live flight's): throws std::runtime_error
+    // with the reason, not naming an option, when a vessel is not near the
+    // station or a station is kept already. relocation_lon: the target of
+    // a relocation ordered before, whose arrival then starts the keeping.
+    void add(const KeepStationCommand& order, Simulation& sim,
+             std::optional<double> relocation_lon);
+
     Bounds bounds() const override { return Bounds::always; }
     double next_time(double t) const override;
     void due(double t, double step_end, RunContext& run) override;
@@ -33,6 +40,10 @@ private:
     };
     const RelocationSchedule& relocation_;
     bool after_relocation_ = false;
+    // A timed order not due yet: its keepers are made at its time, as a
+    // live flight made them when it was given.
+    std::optional<KeepStationCommand> pending_;
+    std::optional<double> pending_relocation_lon_;
     std::vector<Kept> kept_;
 };
 

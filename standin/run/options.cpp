@@ -129,11 +129,19 @@ RelocateCommand relocate(const std::string& text) {
 }
 
 KeepStationCommand keep_station(const std::string& text) {
-    const auto parts = split(text, ':');
-    if (parts.size() != 2 && parts.size() != 3)
-        throw OptionsError("--keep-station: expected LON:HALFWIDTH[:ns], got '" + text + "'");
+    auto parts = split(text, ':');
     KeepStationCommand k;
     k.text = text;
+    // A leading time (as a recorded live flight has it): the first part is no longitude.
+    if (parts.size() >= 3 && !parse_longitude(parts[0])) {
+        k.time = number("--keep-station", parts[0]);
+        if (*k.time < 0.0)
+            throw OptionsError("--keep-station " + text + ": the time must not be negative");
+        parts.erase(parts.begin());
+    }
+    if (parts.size() != 2 && parts.size() != 3)
+        throw OptionsError("--keep-station: expected [TIME:]LON:HALFWIDTH[:ns], got '" + text +
+                           "'");
     const auto lon = parse_longitude(parts[0]);
     if (!lon)
         throw OptionsError("--keep-station " + text + ": '" + parts[0] +
@@ -318,8 +326,9 @@ CommandLine parse_once(const std::vector<std::string>& args, const std::string& 
     each(app.add_option("--keep-station", g.keepings,
                         "keep the mean longitude within LON +- HALFWIDTH degrees (0..10) by "
                         "east-west burns, from the start or a relocation's arrival; with :ns "
-                        "the inclination under HALFWIDTH by north-south burns too"))
-        ->type_name("LON:HALFWIDTH[:ns]");
+                        "the inclination under HALFWIDTH by north-south burns too; from TIME "
+                        "if given"))
+        ->type_name("[TIME:]LON:HALFWIDTH[:ns]");
     one(app.add_option("--forces", g.forces,
                        "the forces: two-body (the default, in closed form), or any of "
                        "gravity[:N] (EGM2008 to degree N, 2..20, default 8), moon, sun, srp "

@@ -48,12 +48,13 @@ struct RelocateCommand {
     std::string text;
 };
 
-// Station keeping from the run's start, or from a relocation's arrival:
-// the mean longitude within lon +- halfwidth, and with ns the inclination
-// under halfwidth too.
+// Station keeping from the run's start (or from time, a live flight's
+// order), or from a relocation's arrival: the mean longitude within lon +-
+// halfwidth, and with ns the inclination under halfwidth too.
 struct KeepStationCommand {
-    double lon = 0.0;        // [deg] east, 0..360
-    double halfwidth = 0.0;  // [deg] above 0, at most 10
+    std::optional<double> time;  // [s]
+    double lon = 0.0;            // [deg] east, 0..360
+    double halfwidth = 0.0;      // [deg] above 0, at most 10
     bool ns = false;
     std::string text;
 };

@@ -251,6 +251,7 @@ std::string run_file_text(const Options& r, const std::string& scenario, double 
         v.push_back(exact(a.time) + ":" + attitude_mode_name(a.mode));
     list("attitude", v);
     if (r.relocate) line("relocate", quoted(r.relocate->text));
+    if (r.keep_station) line("keep-station", quoted(r.keep_station->text));
     return out;
 }
 
@@ -275,14 +276,6 @@ struct LiveState {
     double warp = 1.0;
     bool paused = false;
 };
-
-#if defined(KRV_WITH_LIVE)
-// The one answer to a page's `keep` until station keeping is wired in:
-// the refusal's text, or empty when taken.
-std::string keep_station_order(double /*lon_east_deg*/, double /*halfwidth_deg*/) {
-    return "keep: station keeping is not available in this build";
-}
-#endif
 
 // A run from its load to its end: the simulation, its schedules and
 // outputs, and the snapshot they share.
@@ -502,6 +495,7 @@ private:
     double start_ = 0.0, until_ = 0.0;
     std::vector<std::unique_ptr<Schedule>> schedules_;
     RelocationSchedule* relocation_ = nullptr;
+    KeepingSchedule* keeping_ = nullptr;
     AttitudeSchedule* attitudes_ = nullptr;
     KeySchedule* keys_ = nullptr;
     BurnSchedule* burns_ = nullptr;
@@ -552,7 +546,7 @@ void Flight::prepare(std::FILE* out) {
 
     // An impossible relocation stops the run before any output exists.
     relocation_ = add(std::make_unique<RelocationSchedule>(o.relocate, sim));
-    add(std::make_unique<KeepingSchedule>(o, sim, *relocation_));
+    keeping_ = add(std::make_unique<KeepingSchedule>(o, sim, *relocation_));
     attitudes_ = add(std::make_unique<AttitudeSchedule>(o.attitudes));
     keys_ = add(std::make_unique<KeySchedule>(o.keys));
     warps_ = add(std::make_unique<WarpSchedule>(o.warps, o.dt));
@@ -650,6 +644,8 @@ std::string Flight::order(const live::Command& c, double t, LiveState& state) {
             [&](const live::Relocate& r) -> std::string {
                 if (!relocation_->empty() || recorded_.relocate)
                     return "relocate: one relocation per run";
+                // A move would fight the keeping's burns.
+                if (recorded_.keep_station) return "relocate: station keeping is on";
                 const RelocateCommand e{t, r.lon_east_deg, r.orbits,
                                         exact(t) + ":" + r.lon + ":" + std::to_string(r.orbits)};
                 try {
@@ -662,7 +658,21 @@ std::string Flight::order(const live::Command& c, double t, LiveState& state) {
                 return {};
             },
             [&](const live::KeepStation& k) -> std::string {
-                return keep_station_order(k.lon_east_deg, k.halfwidth_deg);
+                KeepStationCommand e;
+                e.time = t;
+                e.lon = k.lon_east_deg;
+                e.halfwidth = k.halfwidth_deg;
+                e.text = exact(t) + ":" + k.lon + ":" + exact(k.halfwidth_deg);
+                try {
+                    keeping_->add(e, *sim_,
+                                  recorded_.relocate
+                                      ? std::optional<double>(recorded_.relocate->target_lon)
+                                      : std::nullopt);
+                } catch (const std::runtime_error& error) {
+                    return std::string("keep: ") + error.what();
+                }
+                recorded_.keep_station = e;
+                return {};
             },
         },
         c.order);

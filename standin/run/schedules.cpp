@@ -37,6 +37,8 @@ void check_times_within(const Options& o, double start, double until) {
     for (const auto& w : o.warps) check_time("--warp", w.time, w.text, start, until);
     for (const auto& a : o.attitudes) check_time("--attitude", a.time, a.text, start, until);
     if (o.relocate) check_time("--relocate", o.relocate->time, o.relocate->text, start, until);
+    if (o.keep_station && o.keep_station->time)
+        check_time("--keep-station", *o.keep_station->time, o.keep_station->text, start, until);
 }
 
 KeySchedule::KeySchedule(std::vector<KeyEvent> keys) : keys_(std::move(keys)) {

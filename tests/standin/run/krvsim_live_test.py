@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """krvsim --live end to end: a WebSocket client on loopback watches the
-snapshots, deploys the booms with G at a high warp, sends bad messages,
-pauses and resumes; SIGTERM ends the flight with a whole trace; the
+snapshots, deploys the booms with G at a high warp, keeps station, sends
+bad messages, pauses and resumes; SIGTERM ends the flight with a whole trace; the
 --record run file flies the same trace again in a batch run; an address in
 use is refused. Every wait is bounded (a hang fails, nothing is timed).
 
@@ -181,6 +181,7 @@ def main():
             ws.send("not json")
             ws.send('{"type":"fly"}')
             ws.send('{"type":"keep","lon":"102W","halfwidth":0.1,"id":7}')
+            ws.send('{"type":"keep","lon":"75W","halfwidth":0.1}')
             ws.send('{"type":"burn","group":"main","seconds":2}')
             ws.send('{"type":"pause"}')
             errors, paused = [], None
@@ -198,8 +199,8 @@ def main():
                 after += next_message()["type"] == "snapshot"
             check([e["error"] for e in errors] == ["malformed", "unknown", "invalid"],
                   f"the errors: {errors}")
-            check(errors[2].get("id") == 7 and "not available" in errors[2]["detail"],
-                  f"keep refused: {errors[2]}")
+            check(errors[2].get("id") == 7 and "from the station" in errors[2]["detail"],
+                  f"keep far from the vessel refused: {errors[2]}")
             proc.send_signal(signal.SIGTERM)
             closed = None
             try:
@@ -221,7 +222,10 @@ def main():
         check(live[-1]["type"] == "end" and live[-1]["reason"] == "signal",
               f"a whole trace: {live[-1]}")
         check([r["order"]["type"] for r in live if r["type"] == "command"] ==
-              ["warp", "key", "burn", "pause", "resume"], "the commands in the trace")
+              ["warp", "key", "keep", "burn", "pause", "resume"], "the commands in the trace")
+        kinds = [r["type"] if r["type"] != "command" else r["order"]["type"] for r in live]
+        check("keep" in kinds and "keeping" in kinds[kinds.index("keep"):],
+              "the keep order taken: a keeping record after it")
 
         replay = os.path.join(tmp, "replay.jsonl")
         replay_calls = os.path.join(tmp, "replay.calls")
