@@ -148,4 +148,21 @@ std::vector<RunFileEntry> read_run_file(std::istream& in, const std::string& nam
     return entries;
 }
 
+std::string run_file_quoted(const std::string& text) {
+    std::string out = "\"";
+    for (const char c : text) {
+        if (c == '"' || c == '\\') out += '\\';
+        if (c == '\n') {
+            out += "\\n";
+            continue;
+        }
+        if (c == '\t') {
+            out += "\\t";
+            continue;
+        }
+        out += c;
+    }
+    return out + '"';
+}
+
 }  // namespace standin

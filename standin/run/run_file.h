@@ -21,4 +21,7 @@ struct RunFileEntry {
 // Throws OptionsError "name:line: ..." for a line of another form.
 std::vector<RunFileEntry> read_run_file(std::istream& in, const std::string& name);
 
+// The text as a quoted value that read_run_file reads back as it is.
+std::string run_file_quoted(const std::string& text);
+
 }  // namespace standin
