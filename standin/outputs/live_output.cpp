@@ -44,8 +44,10 @@ void LiveOutput::event(const RunEvent& event) {
     if (event.kind == RunEvent::Kind::hud && !event.shown) return;
     records_.event(event);
     lines_of(records_.take_lines(), [&](std::string_view line) {
-        if (events_.size() == kHeldEvents) events_.pop_front();
-        events_.emplace_back(line);
+        if (events_.size() == kHeldEvents + kRecentEvents) events_.pop_front();
+        // The trace's record with its number first: {"seq":N,"type":...
+        events_.push_back("{\"seq\":" + std::to_string(++events_seen_) + ",");
+        events_.back().append(line.substr(1));
     });
 }
 
@@ -55,7 +57,8 @@ std::string LiveOutput::snapshot(double warp, bool paused, const std::vector<Hud
     const StepSnapshot& s = *latest_;
     {
         JsonOut j(out);
-        j.raw("{\"type\":\"snapshot\",\"t\":").number(s.t).key("mjd").number(s.mjd);
+        j.raw("{\"type\":\"snapshot\",\"seq\":").raw(std::to_string(++snapshots_));
+        j.key("t").number(s.t).key("mjd").number(s.mjd);
         j.key("warp").number(warp).key("paused").boolean(paused).key("records").raw('[');
     }
     bool first = true;
@@ -65,7 +68,7 @@ std::string LiveOutput::snapshot(double warp, bool paused, const std::vector<Hud
         out += record;
     };
     for (const std::string& e : events_) add(e);
-    events_.clear();
+    while (events_.size() > kRecentEvents) events_.pop_front();
     records_.step(s);
     lines_of(records_.take_lines(), [&](std::string_view line) {
         LeanStep lean;

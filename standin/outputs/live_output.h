@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <deque>
 #include <string>
 #include <vector>
@@ -31,20 +32,26 @@ public:
     // The trace's header record, one JSON object.
     const std::string& header_record() const { return header_; }
     bool has_step() const { return latest_ != nullptr; }
-    // {"type":"snapshot","t":..,"mjd":..,"warp":..,"paused":..,"records":[..]}:
-    // the events since the last message, the latest step, then `huds`.
+    // {"type":"snapshot","seq":..,"t":..,"mjd":..,"warp":..,"paused":..,
+    // "records":[..]}: the events since the last message, and before them
+    // the last ones sent up to kRecentEvents in all, each with its "seq";
+    // the latest step, then `huds`.
     std::string snapshot(double warp, bool paused, const std::vector<HudFrame>& huds);
 
     // Events kept at most between two messages: they are the page's
     // markers only; a run that publishes rarely drops the oldest.
     static constexpr std::size_t kHeldEvents = 256;
+    // Events every message repeats at least: a page that lost a few
+    // messages (a slow viewer's are dropped) still has their events.
+    static constexpr std::size_t kRecentEvents = 32;
 
 private:
     TraceWriter records_;
     std::string header_;
     TrackingAnimations tracking_;
     const StepSnapshot* latest_ = nullptr;
-    std::deque<std::string> events_;
+    std::deque<std::string> events_;  // the recent events sent, then those not sent yet
+    std::uint64_t events_seen_ = 0, snapshots_ = 0;
 };
 
 }  // namespace standin

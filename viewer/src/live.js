@@ -27,6 +27,7 @@ export class LiveLink {
     this.nextId = 1;
     this.sent = new Map();
     this.closeCode = null;
+    this.lastEvent = 0;
     const token = new URLSearchParams(location.search).get('token') ?? '';
     const scheme = location.protocol === 'https:' ? 'wss' : 'ws';
     try {
@@ -49,7 +50,13 @@ export class LiveLink {
       } catch {
         return;
       }
-      if (msg?.type === 'snapshot') on.snapshot(msg);
+      if (msg?.type === 'snapshot') {
+        // Each snapshot repeats the last events, so that a dropped one's are
+        // not lost: each is taken once, by its number.
+        const fresh = (msg.records ?? []).filter((r) => !(r.seq <= this.lastEvent));
+        for (const r of fresh) if (r.seq > this.lastEvent) this.lastEvent = r.seq;
+        on.snapshot({ ...msg, records: fresh });
+      }
       else if (msg?.type === 'error') on.reply(msg, this.sent.get(msg.id) ?? null);
     });
   }

@@ -150,6 +150,7 @@ def main():
         try:
             ws = WebSocket(url)
             deadline = time.monotonic() + HANG
+            seen = []
 
             def next_message():
                 if time.monotonic() > deadline:
@@ -157,7 +158,13 @@ def main():
                 opcode, payload = ws.receive()
                 if opcode == 8:
                     raise RuntimeError("closed by the server")
-                return json.loads(payload)
+                m = json.loads(payload)
+                if m["type"] == "snapshot":
+                    # As the page takes them: each event once, by its number.
+                    for r in m["records"]:
+                        if r.get("seq", 0) > (seen[-1]["seq"] if seen else 0):
+                            seen.append(r)
+                return m
 
             first = next_message()
             check(first["type"] == "snapshot" and first["records"][-2]["type"] == "step"
@@ -223,6 +230,10 @@ def main():
               f"a whole trace: {live[-1]}")
         check([r["order"]["type"] for r in live if r["type"] == "command"] ==
               ["warp", "key", "keep", "burn", "pause", "resume"], "the commands in the trace")
+        check([r["seq"] for r in seen] == list(range(seen[0]["seq"], seen[-1]["seq"] + 1)) and
+              [r["order"] for r in seen if r["type"] == "command"] ==
+              [r["order"] for r in live if r["type"] == "command"],
+              "the snapshots' events numbered one by one, each command once")
         kinds = [r["type"] if r["type"] != "command" else r["order"]["type"] for r in live]
         check("keep" in kinds and "keeping" in kinds[kinds.index("keep"):],
               "the keep order taken: a keeping record after it")
