@@ -140,8 +140,9 @@ KeepStationCommand keep_station(const std::string& text) {
         parts.erase(parts.begin());
     }
     if (parts.size() != 2 && parts.size() != 3)
-        throw OptionsError("--keep-station: expected [TIME:]LON:HALFWIDTH[:ns], got '" + text +
-                           "'");
+        throw OptionsError(
+            "--keep-station: expected LON:HALFWIDTH[:ns] or TIME:LON:HALFWIDTH[:ns], got '" + text +
+            "'");
     const auto lon = parse_longitude(parts[0]);
     if (!lon)
         throw OptionsError("--keep-station " + text + ": '" + parts[0] +

@@ -75,6 +75,11 @@ TEST(StationKeeping, BadOrdersAreRefusedNamingTheOptionOrTheLine) {
         {"--keep-station 102W:0.1", "KRV-1 is at 75.00\u00b0W, 27.00\u00b0 from the station"},
         {"--until 90000 --relocate 3600:90W:2 --keep-station 102W:0.1",
          "the relocation goes to 90.00\u00b0W, 12.00\u00b0 from the station"},
+        // A timed order (a live flight's, recorded): its time in the run, the
+        // vessel near the station at that time.
+        {"--keep-station -5:75W:0.1", "the time must not be negative"},
+        {"--keep-station 5000:75W:0.1", "5000 s is outside the run"},
+        {"--keep-station 10:102W:0.1", "--keep-station 10:102W:0.1: KRV-1 is at 75.00\u00b0W"},
         {"--config " + twice.string(), "one station per run"},
         {"--config " + bad.string(), "the half-width must be above 0"},
     };
