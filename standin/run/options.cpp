@@ -331,9 +331,10 @@ CommandLine parse_once(const std::vector<std::string>& args, const std::string& 
                         "if given"))
         ->type_name("[TIME:]LON:HALFWIDTH[:ns]");
     one(app.add_option("--forces", g.forces,
-                       "the forces: two-body (the default, in closed form), or any of "
+                       "the forces: all (the default: gravity:8,moon,sun,srp), or any of "
                        "gravity[:N] (EGM2008 to degree N, 2..20, default 8), moon, sun, srp "
-                       "(sunlight's pressure), comma-separated; all: every one"))
+                       "(sunlight's pressure), comma-separated; two-body: the Earth as a "
+                       "point mass alone, exact, in closed form"))
         ->type_name("LIST");
     one(app.add_option("--hud", g.hud, "HUD size in pixels (default 1024x768)"))
         ->type_name("WIDTHxHEIGHT");

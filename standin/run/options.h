@@ -71,7 +71,7 @@ struct Options {
     std::vector<AttitudeCommand> attitudes;
     std::optional<RelocateCommand> relocate;
     std::optional<KeepStationCommand> keep_station;
-    ForceSelection forces;  // default: two-body
+    ForceSelection forces = parse_forces("all");  // two-body: the exact closed form
     int hud_width = 1024;
     int hud_height = 768;
     std::vector<double> hud_at;       // [s]
