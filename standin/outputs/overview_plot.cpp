@@ -16,8 +16,9 @@ constexpr int kWidth = 1100;
 constexpr int kPanelHeight = 170;
 constexpr int kLeft = 100, kRight = 180, kTop = 88, kGap = 62;
 constexpr double kDefaultBoxHalfWidth = 0.1;  // [deg] the module's own box
-// [deg] the second longitude panel shows at least this close to the target,
-// where a box of a tenth of a degree is large enough to see.
+// [deg] with no station kept the second longitude panel shows at least this
+// close to the target, where a box of a tenth of a degree is large enough to
+// see.
 constexpr double kNearHalfWidth = 0.5;
 // Orbits required grow without bound as the drift stops; the axis ends here.
 constexpr double kOrbitsAxisCap = 200.0;
@@ -456,7 +457,10 @@ std::string overview_plot_svg(const OverviewInput& in) {
     plot.panel(std::string("mean sub-satellite longitude relative to the target [") + kDeg +
                    ", east positive]",
                lon_series, kInf, &band);
-    const double near = std::max(kNearHalfWidth, 3.0 * box.halfwidth_deg + std::fabs(box_mid));
+    // A station kept is shown at a third of the panel, however small its
+    // box: what the keeping does inside it is the point of the panel.
+    const double near_box = 3.0 * box.halfwidth_deg + std::fabs(box_mid);
+    const double near = in.box ? near_box : std::max(kNearHalfWidth, near_box);
     const auto near_target = [near](std::vector<double> v) {
         for (double& x : v)
             if (!(std::fabs(x) <= near)) x = std::nan("");

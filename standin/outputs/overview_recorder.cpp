@@ -73,6 +73,7 @@ void OverviewRecorder::header(const RunHeader& header) {
     }
     const std::size_t n = header.vessels.size();
     samples_.resize(n);
+    boxes_.assign(n, settings_.box);
     burns_.resize(n);
     open_.resize(n);
     eclipses_.resize(n);
@@ -126,6 +127,13 @@ void OverviewRecorder::event(const RunEvent& e) {
         }
         return;
     }
+    // Keeping begun (from the options or a live order): its box, and the
+    // target when the plot had none to measure from.
+    if (e.kind == RunEvent::Kind::keeping) {
+        boxes_[e.vessel] = StationBox{e.value, e.halfwidth};
+        if (std::isnan(targets_[e.vessel])) targets_[e.vessel] = e.value;
+        return;
+    }
     if (e.kind == RunEvent::Kind::eclipse) {
         double& since = shadow_since_[e.vessel];
         if (e.start && std::isnan(since)) {
@@ -153,7 +161,7 @@ void OverviewRecorder::finish(RunEnd& end) {
         std::vector<OverviewMark> marks = burns_[i];
         marks.insert(marks.end(), settings_.marks.begin(), settings_.marks.end());
         if (!std::isnan(shadow_since_[i])) eclipses_[i].push_back({shadow_since_[i], last_.t});
-        OverviewInput in{header_.names[i],       targets_[i],      settings_.box,
+        OverviewInput in{header_.names[i],       targets_[i],      boxes_[i],
                          std::move(samples_[i]), std::move(marks), std::move(eclipses_[i])};
         write_file_atomically("--svg", path, overview_plot_svg(in));
         end.files.emplace_back("overview plot", path);

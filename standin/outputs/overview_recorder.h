@@ -22,8 +22,9 @@ struct OverviewSettings {
     double target_lon = NAN;
     // For every vessel: the keys commanded (burns come from the run's events).
     std::vector<OverviewMark> marks;
-    std::optional<StationBox> box =
-        std::nullopt;  // the station kept; none: +-0.1 deg about the target
+    // The station kept, for every vessel (--keep-station); none: the box a
+    // vessel's `keeping` event names, else +-0.1 deg about the target.
+    std::optional<StationBox> box = std::nullopt;
 };
 
 // The marks of a relocation's burns.
@@ -57,7 +58,8 @@ private:
 
     OverviewSettings settings_;
     RunHeader header_;
-    std::vector<double> targets_;  // [deg] east, per vessel
+    std::vector<double> targets_;                   // [deg] east, per vessel
+    std::vector<std::optional<StationBox>> boxes_;  // per vessel
     std::vector<std::vector<OverviewSample>> samples_;
     std::vector<std::vector<OverviewMark>> burns_;
     std::vector<std::vector<OpenBurn>> open_;

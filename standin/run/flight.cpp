@@ -195,9 +195,15 @@ void Flight::prepare(std::FILE* out) {
             trace_path_, replay_trace_.path.empty() ? "--trace" : "--replay",
             replay_trace_.path.empty(), traced.trace_every, until_ - eps(), options_json(traced)}));
     add(std::make_unique<HudOutput>(text_out, o.svg));
-    if (!o.svg.empty())
-        add(std::make_unique<OverviewRecorder>(OverviewSettings{
-            o.svg, o.relocate ? o.relocate->target_lon : NAN, commanded_marks(o)}));
+    if (!o.svg.empty()) {
+        // Measured from the station kept (its box comes with the keeping's
+        // event), else from the relocation's target.
+        const double target = o.keep_station ? o.keep_station->lon
+                              : o.relocate   ? o.relocate->target_lon
+                                             : NAN;
+        add(std::make_unique<OverviewRecorder>(
+            OverviewSettings{o.svg, target, commanded_marks(o)}));
+    }
     if (!o.save.empty()) add(std::make_unique<SavedScenario>(o.save, sim));
     if (!o.replay.empty())
         add(std::make_unique<ReplayOutput>(

@@ -17,11 +17,6 @@ constexpr double kDay = 86400.0;  // [s] the unit of the drift figures
 constexpr double kTurnLead = 1800.0;
 constexpr double kBurnDelay = 1.0;  // [s]
 constexpr double kTimeSlack = 1e-6;
-// [s] samples closer than this stand in for one: the fit weighs time, not
-// steps, so a stretch of short steps counts no more than a warped one.
-constexpr double kSampleSpacing = 60.0;
-// A fit needs this fraction of a sidereal day of samples.
-constexpr double kWholeDay = 0.97;
 // Fractions of the half-width: a burn is due when the longitude comes this
 // near the near edge, and the parabola's apex is aimed this far inside the
 // far edge (the fitted drift and the acceleration are not exact).
@@ -81,7 +76,11 @@ double time_to_angle(const StateVector& s, double angle, double lead) {
 }  // namespace
 
 StationKeeper::StationKeeper(OrbitalWorld& world, VesselRecord& vessel, KeepingOrder order)
-    : world_(world), vessel_(vessel), order_(order) {
+    : world_(world),
+      vessel_(vessel),
+      order_(order),
+      control_(kSiderealDay, kControlDays * kSiderealDay),
+      measured_(kSiderealDay) {
     report_.lon = order.lon;
     report_.halfwidth = order.halfwidth;
     report_.ns = order.ns;
@@ -102,73 +101,49 @@ void StationKeeper::start() {
     // An inclination beyond the bound at the start counts from the first
     // north-south burn on.
     inclination_held_ = !order_.ns || report_.start_inclination <= order_.halfwidth;
-    samples_.clear();
-    fit_from_ = t;
+    control_.clear();
+    measured_.clear();
+    moving_drawn_ = moving_propellant_drawn(vessel_);
     next_decision_ = t;
 }
 
 void StationKeeper::sample() {
     const double t = world_.sim_time();
-    if (!samples_.empty() && t - samples_.back().t < kSampleSpacing) return;
-    const double lon = std::remainder(
-        (world_.orbit(vessel_).mean_lon - world_.earth_rotation()) * kDegPerRad - order_.lon,
-        360.0);
-    Sample s{t, lon, kSampleSpacing};
-    if (!samples_.empty()) {
-        const Sample& last = samples_.back();
-        s.lon = last.lon + std::remainder(lon - last.lon, 360.0);
-        s.weight = t - last.t;
-    }
-    samples_.push_back(s);
-    while (samples_.size() > 2 && samples_[1].t <= t - kControlDays * kSiderealDay)
-        samples_.pop_front();
+    // The osculating orbit's mean longitude over the ground, not the
+    // sub-satellite one: keeping measured on the latter left the box for days
+    // at 102 W (the daily harmonic does not take out all of its swing).
+    const double lon = (world_.orbit(vessel_).mean_lon - world_.earth_rotation()) * kDegPerRad;
+    const double drawn = moving_propellant_drawn(vessel_);
+    control_.add(t, lon, drawn > moving_drawn_);
+    measured_.add(t, lon);
+    moving_drawn_ = drawn;
     const double i = inclination_deg(world_.state(vessel_));
     if (inclination_held_) report_.largest_inclination = std::max(report_.largest_inclination, i);
     report_.final_inclination = i;
 }
 
-// A line through the samples since `from` over the last `days` sidereal days.
-bool StationKeeper::fit(double from, double days, Fit& out) const {
-    if (samples_.empty()) return false;
-    const double now = samples_.back().t;
-    double first = now;
-    for (const Sample& s : samples_)
-        if (s.t >= from && s.t >= now - days * kSiderealDay) {
-            first = s.t;
-            break;
-        }
-    if (now - first < kWholeDay * days * kSiderealDay) return false;
-    const double centre = 0.5 * (first + now);
-    double sw = 0.0, st = 0.0, sl = 0.0, stt = 0.0, stl = 0.0;
-    for (const Sample& s : samples_) {
-        if (s.t < first) continue;
-        const double x = (s.t - centre) / kDay;
-        sw += s.weight;
-        st += s.weight * x;
-        sl += s.weight * s.lon;
-        stt += s.weight * x * x;
-        stl += s.weight * x * s.lon;
-    }
-    const double det = sw * stt - st * st;
-    if (!(det > 0.0)) return false;
-    out.drift = (sw * stl - st * sl) / det;
-    out.lon = (sl - out.drift * st) / sw;
-    out.t = centre;
-    return true;
+// The motion a burn is planned from: over two sidereal days since the last
+// burn, or before the first one a day's (the vessel may come in drifting:
+// a point-mass geostationary orbit drifts under J2).
+std::optional<StationKeeper::Fit> StationKeeper::control_fit() const {
+    std::optional<TrueMotion> m = control_.fit_over(kControlDays * kSiderealDay);
+    if (!m && report_.burns.empty()) m = control_.fit();
+    if (!m) return std::nullopt;
+    return Fit{m->t, std::remainder(m->lon_deg - order_.lon, 360.0), m->drift_deg_day};
 }
 
-// The box as kept: the mean longitude at each fit's centre.
+// The box as kept: the mean longitude at the middle of each day's fit.
 void StationKeeper::measure() {
-    Fit f;
-    if (!fit(-std::numeric_limits<double>::infinity(), 1.0, f) || f.t <= measured_to_) return;
-    const double excursion = std::fabs(f.lon);
+    const std::optional<TrueMotion> f = measured_.fit_over(kSiderealDay);
+    if (!f || f->t <= measured_to_) return;
+    const double excursion = std::fabs(std::remainder(f->lon_deg - order_.lon, 360.0));
     report_.largest_excursion = std::max(report_.largest_excursion, excursion);
     if (std::isfinite(measured_to_)) {
-        const double dt = f.t - measured_to_;
+        const double dt = f->t - measured_to_;
         report_.measured_s += dt;
         if (excursion > order_.halfwidth) report_.outside_s += dt;
     }
-    measured_to_ = f.t;
+    measured_to_ = f->t;
 }
 
 void StationKeeper::stop(const std::string& why) {
@@ -177,11 +152,9 @@ void StationKeeper::stop(const std::string& why) {
 }
 
 bool StationKeeper::plan_east_west(double t) {
-    Fit f;
-    // Before the first burn a day's fit serves: the vessel may come in
-    // drifting (a point-mass geostationary orbit drifts under J2).
-    if (!fit(fit_from_, kControlDays, f) && !(report_.burns.empty() && fit(fit_from_, 1.0, f)))
-        return false;
+    const std::optional<Fit> fitted = control_fit();
+    if (!fitted) return false;
+    const Fit& f = *fitted;
     const double w = order_.halfwidth;
     // In a frame where the acceleration points to +x: the near edge is +w.
     const double sign = order_.drift_acceleration >= 0.0 ? 1.0 : -1.0;
@@ -397,8 +370,8 @@ void StationKeeper::before_step() {
             if (!k.burn.ended()) return;
             world_.set_attitude_mode(vessel_, AttitudeMode::sun);
             phase_ = Phase::idle;
-            // The drift is measured afresh from the burn's end.
-            fit_from_ = t;
+            // The drift is measured afresh from the burn's end (the fit
+            // drops what came before when it sees the propellant drawn).
             next_decision_ = t;
             if (k.north_south) {
                 inclination_held_ = true;

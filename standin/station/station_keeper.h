@@ -13,18 +13,19 @@
 // inclination vector past zero, against the way it has been drifting, so
 // that it drifts through zero to the other side.
 //
-// The mean longitude and its drift are a line fitted to the orbit's mean
-// longitude over the ground over the last two sidereal days (after the
-// last burn); a decision waits for the whole stretch. The box is measured
-// on a line fitted over one sidereal day.
+// The mean longitude and its drift are fitted (true_motion.h) to the
+// orbit's mean longitude over the ground over the last two sidereal days
+// since the last burn; a decision waits for the whole stretch. The box is
+// measured on the fit over each sidereal day, burns or not.
 #pragma once
 
-#include <deque>
 #include <limits>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "standin/station/keeping_report.h"
+#include "standin/station/true_motion.h"
 #include "standin/world/orbital_world.h"
 
 namespace standin {
@@ -57,19 +58,14 @@ public:
 
 private:
     enum class Phase { idle, waiting, turning, burning, stopped };
-    struct Sample {
-        double t;       // [s]
-        double lon;     // [deg] mean longitude over the ground less the station's, unwrapped
-        double weight;  // [s] the time it stands for
-    };
     struct Fit {
-        double t;      // [s] the window's centre
+        double t;      // [s]
         double lon;    // [deg] relative to the station, at t
         double drift;  // [deg/day]
     };
 
     void sample();
-    bool fit(double from, double days, Fit& out) const;
+    std::optional<Fit> control_fit() const;
     void measure();
     void decide();
     bool plan_east_west(double t);
@@ -84,10 +80,11 @@ private:
     KeepingReport report_;
     bool started_ = false;
     Phase phase_ = Phase::idle;
-    std::deque<Sample> samples_;
-    double fit_from_ = 0.0;       // [s] decisions fit samples from here (the last burn's end)
+    // Decisions: started afresh by each burn. The box: across burns.
+    TrueMotionFit control_, measured_;
+    double moving_drawn_ = 0.0;   // [kg] moving_propellant_drawn at the last sample
     double next_decision_ = 0.0;  // [s]
-    double measured_to_ = -std::numeric_limits<double>::infinity();  // [s] last fit centre
+    double measured_to_ = -std::numeric_limits<double>::infinity();  // [s] last fit's middle
     // The inclination vector (the orbit normal's equatorial components) at
     // a reference time: its drift since then sets where a north-south burn
     // aims.

@@ -164,6 +164,8 @@ TEST(OverviewPlot, PlottedPointsAreTheSamplesLongitudeUnwrappedAcrossTheSeam) {
     EXPECT_NEAR(box_lo, 1.95, 1e-9);
     EXPECT_NEAR(box_hi, 2.05, 1e-9);
     EXPECT_NE(boxed.find("0.05\xC2\xB0 box"), std::string::npos);
+    // The near panel is scaled to the kept box, not to half a degree.
+    EXPECT_NE(boxed.find("within 2.15\xC2\xB0 of the target"), std::string::npos);
 }
 
 // The real module flown from its drift at 95 degrees west onto 102 west:

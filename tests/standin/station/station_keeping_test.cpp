@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
 #include <fstream>
@@ -102,10 +103,11 @@ TEST(StationKeeping, SixtyDaysAt102WestStayInTheBoxForAboutTheEstimatedDeltaV) {
     const Folder f;
     const fs::path summary = f.dir / "summary.json";
     const fs::path trace = f.dir / "trace.jsonl";
-    const Outcome o = krvsim(scenario_at_102w(f).string() +
-                             " --forces all --warp 600:300 --until 5184000 --keep-station "
-                             "102W:0.05 --trace-every 1000 --summary " +
-                             summary.string() + " --trace " + trace.string());
+    const Outcome o =
+        krvsim(scenario_at_102w(f).string() +
+               " --forces all --warp 600:300 --until 5184000 --keep-station "
+               "102W:0.05 --trace-every 1000 --summary " +
+               summary.string() + " --trace " + trace.string() + " --svg " + f.dir.string());
     ASSERT_EQ(o.status, 0) << o.output;
     const json k = json::parse(read(summary))["station_keeping"].at(0);
     EXPECT_EQ(k["lon_deg"], 258.0);
@@ -146,6 +148,16 @@ TEST(StationKeeping, SixtyDaysAt102WestStayInTheBoxForAboutTheEstimatedDeltaV) {
     EXPECT_EQ(boxes, 1);
     EXPECT_EQ(starts, burns);
     EXPECT_EQ(ends, burns);
+
+    // The overview plot draws the box kept and each burn.
+    const std::string svg = read(f.dir / "overview_KRV-1.svg");
+    EXPECT_NE(svg.find("data-box=\"-0.05"), std::string::npos);
+    EXPECT_NE(svg.find("0.05\xC2\xB0 box"), std::string::npos);
+    const std::size_t dv = svg.find("data-series=\"delta-v\"");
+    ASSERT_NE(dv, std::string::npos);
+    const std::size_t from = svg.find("points=\"", dv) + 8;
+    const std::string points = svg.substr(from, svg.find('"', from) - from);
+    EXPECT_EQ(std::count(points.begin(), points.end(), ','), burns) << points;
 }
 
 TEST(StationKeeping, NorthSouthKeepingHoldsTheInclinationUnderTheHalfWidth) {
