@@ -92,6 +92,8 @@ private:
     Kept pending_{0, 0.0, {}, false};
     std::string pending_mechanisms_;
     std::vector<double> pending_tracking_;
+    std::vector<double> before_tracking_;  // of the step before the latest
+    double before_t_ = 0.0;
     bool have_pending_ = false;
     bool next_essential_ = false;
 };
