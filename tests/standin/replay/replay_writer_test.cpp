@@ -184,7 +184,7 @@ std::string vessel_step(double t, double ant, double rot, int thrust = 0) {
 }
 
 // Under a tight byte budget the steps where a mechanism travels, a dish
-// slews, thrust is on, and those on each side of a key or burn edge all stay;
+// slews or its tracking bends, thrust is on, and those on each side of a key or burn edge all stay;
 // the idle tracking between is spread evenly within the budget.
 TEST_F(ReplayWriterTest, KeepsEveryStepThatMattersAndSpreadsTheRestWithinTheBytes) {
     const std::size_t budget = 40000;
@@ -197,8 +197,12 @@ TEST_F(ReplayWriterTest, KeepsEveryStepThatMattersAndSpreadsTheRestWithinTheByte
         if (n == 100) w.add(TraceRecordKind::event, n, "{\"type\":\"key\",\"t\":100}");
         if (n == 9000) w.add(TraceRecordKind::event, n, "{\"type\":\"burn\",\"t\":9000}");
         const double ant = n < 100 ? 0 : n < 110 ? (n - 100) / 10.0 : 1;
-        const double rot =
-            n >= 110 && n < 115 ? (n - 110) * 0.1 : n * 1e-5;  // a slew, then tracking
+        // A slew, then tracking that turns back at 16000 s and on again at
+        // 16500 s, slower than a slew (as near the pole of the dish's gimbal).
+        const double rot = n >= 110 && n < 115       ? (n - 110) * 0.1
+                           : n >= 16000 && n < 16500 ? 0.16 - (n - 16000) * 9e-5
+                           : n >= 16500              ? 0.115 + (n - 16500) * 1e-5
+                                                     : n * 1e-5;
         w.add(TraceRecordKind::step, n, vessel_step(n, ant, rot, n >= 12000 && n < 12003));
     }
     std::string json, error;
@@ -214,7 +218,8 @@ TEST_F(ReplayWriterTest, KeepsEveryStepThatMattersAndSpreadsTheRestWithinTheByte
     EXPECT_EQ(json.find("padding"), std::string::npos);
     EXPECT_LE(bytes, budget);
     const auto has = [&](int n) { return std::find(kept.begin(), kept.end(), n) != kept.end(); };
-    for (int n : {0, 99, 100, 101, 105, 109, 110, 111, 114, 115, 8999, 9000, 12000, 12002, steps})
+    for (int n : {0, 99, 100, 101, 105, 109, 110, 111, 114, 115, 8999, 9000, 12000, 12002, 16000,
+                  16500, steps})
         EXPECT_TRUE(has(n)) << n;
     int widest = 0;
     for (std::size_t i = 1; i < kept.size(); ++i) widest = std::max(widest, kept[i] - kept[i - 1]);
