@@ -44,18 +44,6 @@ double wrap_near(double lon, double near) {
 
 }  // namespace
 
-const char* burn_role_name(BurnRole role) {
-    switch (role) {
-        case BurnRole::start:
-            return "start";
-        case BurnRole::trim:
-            return "trim";
-        case BurnRole::stop:
-            break;
-    }
-    return "stop";
-}
-
 const char* relocation_phase_name(RelocationPhase phase) {
     switch (phase) {
         case RelocationPhase::waiting:
@@ -82,22 +70,6 @@ const char* relocation_phase_name(RelocationPhase phase) {
             break;
     }
     return "refused";
-}
-
-MainEngine main_engine(const VesselRecord& vessel) {
-    MainEngine e;
-    for (const auto& g : vessel.groups) {
-        if (g.type != THGROUP_MAIN) continue;
-        for (const Thruster* t : g.thrusters) {
-            e.thrust += t->max_thrust;
-            if (t->tank != nullptr) {
-                e.exhaust_velocity = t->isp * t->tank->efficiency;
-                e.propellant = t->tank->mass;
-            }
-        }
-        break;
-    }
-    return e;
 }
 
 RelocationOutcome plan_from_world(const OrbitalWorld& world, const VesselRecord& vessel,
@@ -134,37 +106,8 @@ void RelocationExecutor::schedule(BurnRole role, bool prograde, double centre, d
     burns_.push_back(b);
 }
 
-// At the burn's start, a step boundary: its length from the mass now.
-void RelocationExecutor::ignite() {
-    ExecutedBurn& b = burns_.back();
-    const double t = world_.sim_time();
-    if (b.commanded || t < b.start - kTimeSlack) return;
-    const MainEngine engine = main_engine(vessel_);
-    b.duration =
-        burn_duration(vessel_.total_mass(), b.planned_dv, engine.thrust, engine.exhaust_velocity);
-    b.start = t;
-    b.centre = t + b.duration / 2.0;
-    world_.schedule_burn(vessel_, b.group, b.start, b.duration, b.level);
-    b.commanded = true;
-}
-
-// At the burn's edges: the mass, and the velocity change beyond what
-// coasting would have given.
 void RelocationExecutor::measure_burn() {
-    ignite();
-    ExecutedBurn& b = burns_.back();
-    const double t = world_.sim_time();
-    if (std::isnan(b.mass_before) && t >= b.start - kTimeSlack) {
-        b.mass_before = vessel_.total_mass();
-        state_before_ = world_.state(vessel_);
-        b.start = t;  // the edge as stepped
-    }
-    if (!std::isnan(b.mass_before) && std::isnan(b.mass_after) &&
-        t >= b.start + b.duration - kTimeSlack) {
-        b.mass_after = vessel_.total_mass();
-        const StateVector coasted = kepler_propagate(state_before_, t - b.start, kEarthMu);
-        b.dv = norm(world_.state(vessel_).v - coasted.v);
-    }
+    burn_flight_.before_step(world_, vessel_, burns_.back());
 }
 
 void RelocationExecutor::sample() {

@@ -18,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "standin/station/burn_flight.h"
 #include "standin/station/drift_acceleration.h"
 #include "standin/station/relocation_plan.h"
 #include "standin/station/true_motion.h"
@@ -47,39 +48,6 @@ enum class RelocationPhase {
 
 const char* relocation_phase_name(RelocationPhase phase);
 
-enum class BurnRole { start, trim, stop };
-const char* burn_role_name(BurnRole role);
-
-struct ExecutedBurn {
-    BurnRole role = BurnRole::start;
-    THGROUP_TYPE group = THGROUP_MAIN;
-    double level = 1.0;  // [0..1]
-    bool prograde = true;
-    double centre = 0.0;      // [s]
-    double start = 0.0;       // [s]
-    double duration = 0.0;    // [s] at full thrust
-    double planned_dv = 0.0;  // [m/s]
-    // Handed to the world at ignition, sized with the mass then (the
-    // attitude thrusters draw propellant while the vessel turns and waits).
-    bool commanded = false;
-    // Measured at the burn's edges (NaN until then).
-    double mass_before = std::nan("");  // [kg]
-    double mass_after = std::nan("");   // [kg]
-    double dv = std::nan("");           // [m/s] velocity change beyond coasting
-
-    bool started() const { return !std::isnan(mass_before); }
-    bool ended() const { return !std::isnan(mass_after); }
-};
-
-// The main engine as the host declared it: thrust [N], exhaust velocity
-// [m/s] (specific impulse x tank efficiency), propellant [kg] in its tank.
-struct MainEngine {
-    double thrust = 0.0;
-    double exhaust_velocity = 0.0;
-    double propellant = 0.0;
-};
-MainEngine main_engine(const VesselRecord& vessel);
-
 // The plan from the vessel's orbit in the world now, the start burn centred
 // at `lead` seconds from now.
 RelocationOutcome plan_from_world(const OrbitalWorld& world, const VesselRecord& vessel,
@@ -107,7 +75,6 @@ public:
 
 private:
     void schedule(BurnRole role, bool prograde, double centre, double dv);
-    void ignite();
     void measure_burn();
     void sample();
     // The mean motion from the true-motion fit, when it has a day; false
@@ -124,7 +91,7 @@ private:
     std::optional<RelocationPlan> plan_;
     std::string refusal_;
     std::vector<ExecutedBurn> burns_;
-    StateVector state_before_;
+    BurnFlight burn_flight_;
     double stop_centre_ = 0.0;
     std::optional<DriftAcceleration> drift_;  // the real sky's; none in the two-body world
     TrueMotionFit fit_;

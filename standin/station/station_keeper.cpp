@@ -305,35 +305,8 @@ void StationKeeper::decide() {
     phase_ = Phase::waiting;
 }
 
-// At the burn's start, a step boundary: its length from the mass now.
-void StationKeeper::ignite() {
-    ExecutedBurn& b = report_.burns.back().burn;
-    const double t = world_.sim_time();
-    if (b.commanded || t < b.start - kTimeSlack) return;
-    const MainEngine engine = main_engine(vessel_);
-    b.duration =
-        burn_duration(vessel_.total_mass(), b.planned_dv, engine.thrust, engine.exhaust_velocity);
-    b.start = t;
-    b.centre = t + b.duration / 2.0;
-    world_.schedule_burn(vessel_, b.group, b.start, b.duration, b.level);
-    b.commanded = true;
-}
-
 void StationKeeper::measure_burn() {
-    ignite();
-    ExecutedBurn& b = report_.burns.back().burn;
-    const double t = world_.sim_time();
-    if (std::isnan(b.mass_before) && t >= b.start - kTimeSlack) {
-        b.mass_before = vessel_.total_mass();
-        state_before_ = world_.state(vessel_);
-        b.start = t;
-    }
-    if (!std::isnan(b.mass_before) && std::isnan(b.mass_after) &&
-        t >= b.start + b.duration - kTimeSlack) {
-        b.mass_after = vessel_.total_mass();
-        const StateVector coasted = kepler_propagate(state_before_, t - b.start, kEarthMu);
-        b.dv = norm(world_.state(vessel_).v - coasted.v);
-    }
+    burn_flight_.before_step(world_, vessel_, report_.burns.back().burn);
 }
 
 void StationKeeper::before_step() {

@@ -24,6 +24,7 @@
 #include <string>
 #include <vector>
 
+#include "standin/station/burn_flight.h"
 #include "standin/station/keeping_report.h"
 #include "standin/station/true_motion.h"
 #include "standin/world/orbital_world.h"
@@ -71,7 +72,6 @@ private:
     bool plan_east_west(double t);
     bool plan_north_south(double t);
     void stop(const std::string& why);
-    void ignite();
     void measure_burn();
 
     OrbitalWorld& world_;
@@ -91,7 +91,7 @@ private:
     double ref_t_ = 0.0;
     double ref_px_ = 0.0, ref_py_ = 0.0;
     bool inclination_held_ = true;
-    StateVector state_before_;
+    BurnFlight burn_flight_;
 };
 
 }  // namespace standin
