@@ -29,6 +29,7 @@
 #include "standin/outputs/svg_text.h"
 #include "standin/run/options.h"
 #include "standin/scenario/scenario_file.h"
+#include "tests/support/scratch_folder.h"
 
 extern char** environ;
 
@@ -42,19 +43,8 @@ struct Outcome {
 };
 
 // One folder per test process, gone when the process ends.
-struct ScratchFolder {
-    fs::path dir = fs::temp_directory_path() / ("krvsim_runner_test_" + std::to_string(getpid()));
-    ScratchFolder() { fs::create_directories(dir); }
-    ~ScratchFolder() {
-        std::error_code ec;
-        fs::remove_all(dir, ec);
-    }
-    ScratchFolder(const ScratchFolder&) = delete;
-    ScratchFolder& operator=(const ScratchFolder&) = delete;
-};
-
 fs::path scratch(const std::string& name) {
-    static const ScratchFolder folder;
+    static const krvtest::ScratchFolder folder("krvsim_runner_test");
     return folder.dir / name;
 }
 

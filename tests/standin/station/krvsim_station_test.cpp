@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "tests/support/krvsim_process.h"
+#include "tests/support/scratch_folder.h"
 
 namespace {
 
@@ -28,15 +29,8 @@ constexpr double kPi = 3.141592653589793;
 using krvtest::krvsim;
 using krvtest::Outcome;
 
-struct Folder {
-    fs::path dir = fs::temp_directory_path() / ("krvsim_station_test_" + std::to_string(getpid()));
-    Folder() { fs::create_directories(dir); }
-    ~Folder() {
-        std::error_code ec;
-        fs::remove_all(dir, ec);
-    }
-    Folder(const Folder&) = delete;
-    Folder& operator=(const Folder&) = delete;
+struct Folder : krvtest::ScratchFolder {
+    Folder() : ScratchFolder("krvsim_station_test") {}
 };
 
 std::string scenario(const char* name) {

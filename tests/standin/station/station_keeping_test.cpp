@@ -13,6 +13,7 @@
 #include <string>
 
 #include "tests/support/krvsim_process.h"
+#include "tests/support/scratch_folder.h"
 
 namespace {
 
@@ -21,20 +22,8 @@ using krvtest::krvsim;
 using krvtest::Outcome;
 using nlohmann::json;
 
-struct Folder {
-    fs::path dir = fs::temp_directory_path() / ("krv_keeping_test_" + std::to_string(getpid()));
-    Folder() { fs::create_directories(dir); }
-    ~Folder() {
-        std::error_code ec;
-        fs::remove_all(dir, ec);
-    }
-    Folder(const Folder&) = delete;
-    Folder& operator=(const Folder&) = delete;
-
-    fs::path write(const std::string& name, const std::string& text) const {
-        std::ofstream(dir / name, std::ios::binary) << text;
-        return dir / name;
-    }
+struct Folder : krvtest::ScratchFolder {
+    Folder() : ScratchFolder("krv_keeping_test") {}
 };
 
 const std::string kStowed = std::string(KRV_SOURCE_DIR) + "/data/Scenarios/krv_geo_stowed.scn";
