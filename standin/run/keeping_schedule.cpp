@@ -5,8 +5,8 @@
 #include <stdexcept>
 
 #include "standin/core/standin_constants.h"
-#include "standin/core/thruster_group_names.h"
 #include "standin/json/latin1.h"
+#include "standin/run/burn_edge_event.h"
 #include "standin/snapshot/ground_track.h"
 #include "standin/station/drift_acceleration.h"
 #include "standin/station/relocation_report.h"
@@ -19,17 +19,9 @@ namespace {
 constexpr double kFarthestStart = 1.0;
 
 RunEvent burn_event(double t, std::size_t vessel, const KeepingBurn& k, bool start) {
-    RunEvent e;
-    e.kind = RunEvent::Kind::burn;
-    e.t = t;
-    e.vessel = vessel;
-    e.name = group_name(k.burn.group);
-    e.start = start;
-    e.value = start ? k.burn.level : 0.0;
+    RunEvent e = burn_edge_event(t, vessel, k.burn, start);
     e.manoeuvre = manoeuvre_name(k);
     e.direction = attitude_mode_name(k.mode);
-    e.planned_dv = k.burn.planned_dv;
-    e.dv = start ? std::nan("") : k.burn.dv;
     return e;
 }
 

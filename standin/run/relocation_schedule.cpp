@@ -5,8 +5,8 @@
 #include <stdexcept>
 
 #include "standin/core/standin_constants.h"
-#include "standin/core/thruster_group_names.h"
 #include "standin/json/latin1.h"
+#include "standin/run/burn_edge_event.h"
 #include "standin/world/earth.h"
 
 namespace standin {
@@ -18,16 +18,8 @@ constexpr double kNoRelocationDeg = 0.005;
 
 // A burn edge the executor made, as an event.
 RunEvent burn_event(double t, std::size_t vessel, const ExecutedBurn& b, bool start) {
-    RunEvent e;
-    e.kind = RunEvent::Kind::burn;
-    e.t = t;
-    e.vessel = vessel;
-    e.name = group_name(b.group);
-    e.start = start;
-    e.value = start ? b.level : 0.0;
+    RunEvent e = burn_edge_event(t, vessel, b, start);
     e.role = burn_role_name(b.role);
-    e.planned_dv = b.planned_dv;
-    if (!start) e.dv = b.dv;
     return e;
 }
 
